@@ -1,0 +1,13 @@
+#pragma once
+// The stl2bas subcommands: option tables and the work behind them. Each
+// Add_* registers its subcommand; the returned function runs it and gives
+// the exit code (0 done, 1 an input failed, 2 a usage error).
+
+#include <functional>
+
+#include <CLI/CLI.hpp>
+
+using Command_Run = std::function<int()>;
+
+Command_Run Add_Convert_Command(CLI::App& app);
+Command_Run Add_Info_Command(CLI::App& app);

@@ -1,0 +1,30 @@
+// stl2bas: the headless converter, over the same core as the window.
+#include <iostream>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
+  app.require_subcommand(1);
+  app.footer(
+      "Examples:\n"
+      "  stl2bas convert cube.stl -o cube.bas\n"
+      "  stl2bas convert scans/*.stl -d out --start 1000 --step 10\n"
+      "  stl2bas info bunny.ply --json\n");
+  Command_Run convert = Add_Convert_Command(app);
+  Command_Run info = Add_Info_Command(app);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  }
+  if (app.got_subcommand("convert")) return convert();
+  if (app.got_subcommand("info")) return info();
+  return 2;
+}

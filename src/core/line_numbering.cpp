@@ -1,0 +1,17 @@
+#include "core/line_numbering.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "core/parse_number.h"
+
+Outcome Set_Line_Numbering(MeshStore& store, std::string_view start_text, std::string_view step_text) {
+  double start = std::nearbyint(Parse_Number(start_text));  // ties to even
+  double step = std::nearbyint(Parse_Number(step_text));
+  auto fits = [](double v) { return v >= INT16_MIN && v <= INT16_MAX; };
+  if (!fits(start) || !fits(step))
+    return Outcome::Failure("Basic Line Start and Step must lie between -32768 and 32767");
+  store.Basic_Line = static_cast<int16_t>(start);
+  store.Basic_Step = static_cast<int16_t>(step);
+  return Outcome::Success();
+}

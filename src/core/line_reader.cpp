@@ -1,0 +1,130 @@
+#include "core/line_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr size_t kChunk = 1 << 20;
+}
+
+Line_Reader::~Line_Reader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool Line_Reader::Open(const std::string& path) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  file_size_ = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+  if (buffer_.size() < kChunk) buffer_.resize(kChunk);
+  begin_ = end_ = 0;
+  eof_ = failed_ = false;
+  consumed_ = 0;
+  lf_valid_ = cr_valid_ = false;
+  return true;
+}
+
+bool Line_Reader::Rewind() {
+  if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return false;
+  begin_ = end_ = 0;
+  eof_ = failed_ = false;
+  consumed_ = 0;
+  lf_valid_ = cr_valid_ = false;
+  return true;
+}
+
+bool Line_Reader::Fill() {
+  if (eof_ || failed_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+  lf_valid_ = cr_valid_ = false;
+  for (;;) {
+    ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    if (got > 0) {
+      end_ += static_cast<size_t>(got);
+      return true;
+    }
+    if (got == 0) {
+      eof_ = true;
+      return false;
+    }
+    if (errno != EINTR) {
+      failed_ = true;
+      return false;
+    }
+  }
+}
+
+size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {
+  if (!cache_valid || cache < begin_) {
+    const void* hit = std::memchr(buffer_.data() + begin_, c, end_ - begin_);
+    cache = hit ? static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data()) : end_;
+    cache_valid = true;
+  }
+  return cache;
+}
+
+bool Line_Reader::Next(std::string_view& line) {
+  if (fd_ < 0) return false;
+  for (;;) {
+    size_t lf = Find('\n', lf_, lf_valid_);
+    // Only look for a CR before the LF: a CR-free file costs one scan per chunk.
+    size_t cr = (cr_valid_ && cr_ >= begin_) ? cr_ : end_;
+    if (!cr_valid_ || cr_ < begin_) {
+      const void* hit = std::memchr(buffer_.data() + begin_, '\r', lf - begin_);
+      if (hit) {
+        cr_ = static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data());
+        cr_valid_ = true;
+      } else if (lf == end_) {
+        cr_ = end_;
+        cr_valid_ = true;
+      }
+      cr = hit ? cr_ : end_;
+    }
+    size_t stop = cr < lf ? cr : lf;
+    if (stop < end_) {
+      size_t skip = 1;
+      if (buffer_[stop] == '\r') {
+        if (stop + 1 == end_ && !eof_) {  // a CR LF may be cut by the chunk's end
+          if (Fill() || eof_) continue;
+          return false;
+        }
+        if (stop + 1 < end_ && buffer_[stop + 1] == '\n') skip = 2;
+      }
+      line = std::string_view(buffer_.data() + begin_, stop - begin_);
+      consumed_ += stop - begin_ + skip;
+      begin_ = stop + skip;
+      return true;
+    }
+    if (Fill()) continue;
+    if (failed_) return false;
+    if (begin_ < end_) {  // the last line has no line end
+      line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+      consumed_ += end_ - begin_;
+      begin_ = end_;
+      return true;
+    }
+    return false;
+  }
+}
+
+size_t Find_Text(std::string_view line, std::string_view needle) {
+  if (needle.empty()) return 0;
+  if (line.size() < needle.size()) return std::string_view::npos;
+  const void* hit = ::memmem(line.data(), line.size(), needle.data(), needle.size());
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - line.data())
+             : std::string_view::npos;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// Reads a text file line by line through one reusable buffer: no per-line
+// allocation, and memory bounded by the longest line. LF, CR LF and a lone CR
+// each end a line; the line end is not part of the line. A last line without
+// a line end is still a line; a file that ends with a line end has no empty
+// line after it. Lines have no length limit.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Line_Reader {
+ public:
+  Line_Reader() = default;
+  Line_Reader(const Line_Reader&) = delete;
+  Line_Reader& operator=(const Line_Reader&) = delete;
+  ~Line_Reader();
+
+  // False when the path cannot be opened for reading (missing, a folder, no
+  // permission).
+  bool Open(const std::string& path);
+  // Starts again from the first line.
+  bool Rewind();
+  // The next line, valid until the following call. False at the end of the
+  // file and after a read error (see Read_Failed).
+  bool Next(std::string_view& line);
+  bool Read_Failed() const { return failed_; }
+
+  uint64_t File_Size() const { return file_size_; }
+  // Bytes handed out as lines so far (line ends included): progress.
+  uint64_t Bytes_Consumed() const { return consumed_; }
+
+ private:
+  bool Fill();  // moves the unread tail to the front and reads more; false at end or error
+  size_t Find(char c, size_t& cache, bool& cache_valid);
+
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  size_t begin_ = 0;  // first unread byte
+  size_t end_ = 0;    // one past the last byte read
+  bool eof_ = false;
+  bool failed_ = false;
+  uint64_t file_size_ = 0;
+  uint64_t consumed_ = 0;
+  size_t lf_ = 0, cr_ = 0;  // next LF / CR at or after begin_, or end_ when none
+  bool lf_valid_ = false, cr_valid_ = false;
+};
+
+// The first position of `needle` in `line`, or npos: the readers' keyword test
+// ("the line contains ...", case-sensitive, anywhere).
+size_t Find_Text(std::string_view line, std::string_view needle);
+inline bool Contains(std::string_view line, std::string_view needle) {
+  return Find_Text(line, needle) != std::string_view::npos;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// What a reader, the writer or a command achieved. The core never shows
+// anything itself: the window shows a shown failure's message titled
+// "E.R.R.O.R"; the command line prints every failure's message.
+
+#include <string>
+#include <utility>
+
+struct Outcome {
+  bool ok = true;
+  std::string message;  // empty on success
+  bool shown = false;   // the window shows it; otherwise only the command line reports it
+
+  static Outcome Success() { return {}; }
+  static Outcome Failure(std::string text) { return {false, std::move(text), true}; }
+  // A failure the window passes over without a message box.
+  static Outcome Silent(std::string text) { return {false, std::move(text), false}; }
+};

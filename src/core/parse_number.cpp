@@ -1,0 +1,163 @@
+#include "core/parse_number.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
+
+// A character that may carry a number on (or is skipped inside it): after a
+// from_chars parse stops at one of these, the full grammar must decide.
+bool May_Continue(char c) {
+  return Is_Blank(c) || Is_Digit(c) || c == '.' || c == 'e' || c == 'E' || c == 'd' ||
+         c == 'D' || c == '+' || c == '-';
+}
+
+int Digit_Value(char c, int base) {
+  int v = -1;
+  if (c >= '0' && c <= '9') v = c - '0';
+  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+
+// "&H1F" / "&O17": an unsigned integer, blanks ignored, saturating.
+double Parse_Radix(const char* p, const char* end, int base) {
+  uint64_t value = 0;
+  const uint64_t limit = std::numeric_limits<uint64_t>::max() / static_cast<uint64_t>(base);
+  for (; p != end; ++p) {
+    if (Is_Blank(*p)) continue;
+    int d = Digit_Value(*p, base);
+    if (d < 0) break;
+    if (value > limit) return static_cast<double>(std::numeric_limits<uint64_t>::max());
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+  }
+  return static_cast<double>(value);
+}
+
+// The full grammar: gathers sign, mantissa and exponent while skipping
+// blanks, then converts the gathered text exactly once.
+double Parse_Number_Slow(std::string_view text) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  auto skip_blanks = [&] {
+    while (p != end && Is_Blank(*p)) ++p;
+  };
+
+  skip_blanks();
+  if (p != end && *p == '&' && p + 1 != end) {
+    char kind = p[1];
+    if (kind == 'H' || kind == 'h') return Parse_Radix(p + 2, end, 16);
+    if (kind == 'O' || kind == 'o') return Parse_Radix(p + 2, end, 8);
+    return 0.0;
+  }
+
+  std::string number;
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  bool seen_point = false;
+  bool seen_digit = false;
+  // Decimal magnitude bookkeeping, used only to tell overflow from underflow.
+  int64_t significant_int_digits = 0;
+  int64_t zeros_after_point = 0;
+  bool seen_significant = false;
+  for (; p != end; ++p) {
+    char c = *p;
+    if (Is_Blank(c)) continue;
+    if (Is_Digit(c)) {
+      seen_digit = true;
+      number.push_back(c);
+      if (c != '0') seen_significant = true;
+      if (!seen_point && seen_significant) ++significant_int_digits;
+      if (seen_point && !seen_significant) ++zeros_after_point;
+    } else if (c == '.' && !seen_point) {
+      seen_point = true;
+      number.push_back('.');
+    } else {
+      break;
+    }
+  }
+  if (!seen_digit || !seen_significant) return negative ? -0.0 : 0.0;
+
+  int64_t exponent = 0;
+  if (p != end && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) {
+    ++p;
+    skip_blanks();
+    bool exp_negative = false;
+    if (p != end && (*p == '-' || *p == '+')) {
+      exp_negative = *p == '-';
+      ++p;
+    }
+    for (; p != end; ++p) {
+      if (Is_Blank(*p)) continue;
+      if (!Is_Digit(*p)) break;
+      // Clamped: any exponent this large already over- or underflows.
+      if (exponent < 1000000) exponent = exponent * 10 + (*p - '0');
+    }
+    if (exp_negative) exponent = -exponent;
+  }
+  if (exponent != 0) {
+    number.push_back('e');
+    number += std::to_string(exponent);
+  }
+
+  double value = 0.0;
+  auto result = std::from_chars(number.data(), number.data() + number.size(), value,
+                                std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    int64_t magnitude =
+        (significant_int_digits > 0 ? significant_int_digits : -zeros_after_point) + exponent;
+    value = magnitude > 0 ? DBL_MAX : 0.0;
+  } else if (result.ec != std::errc()) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+double Parse_Number(std::string_view text) {
+  // Fast path: a plain decimal number with nothing after it that could carry
+  // it on, which is every coordinate that mesh writers produce.
+  const char* p = text.data();
+  const char* end = p + text.size();
+  if (p != end) {
+    const char* first = (*p == '-' && p + 1 != end) ? p + 1 : p;
+    if (Is_Digit(*first) || *first == '.') {
+      double value;
+      auto result = std::from_chars(p, end, value, std::chars_format::general);
+      if (result.ec == std::errc() && (result.ptr == end || !May_Continue(*result.ptr)))
+        return value;
+    }
+  }
+  return Parse_Number_Slow(text);
+}
+
+float Round_To_Single(double value) {
+  if (value >= static_cast<double>(FLT_MAX)) return FLT_MAX;
+  if (value <= -static_cast<double>(FLT_MAX)) return -FLT_MAX;
+  return static_cast<float>(value);
+}
+
+namespace {
+template <typename Int>
+Int Round_Half_Even(double value) {
+  constexpr double lo = static_cast<double>(std::numeric_limits<Int>::min());
+  constexpr double hi = static_cast<double>(std::numeric_limits<Int>::max());
+  double r = std::nearbyint(value);  // default rounding mode: ties to even
+  if (r <= lo) return std::numeric_limits<Int>::min();
+  if (r >= hi) return std::numeric_limits<Int>::max();
+  return static_cast<Int>(r);
+}
+}  // namespace
+
+int32_t Round_To_Int32(double value) { return Round_Half_Even<int32_t>(value); }
+int16_t Round_To_Int16(double value) { return Round_Half_Even<int16_t>(value); }

@@ -1,0 +1,44 @@
+#include "export/coordinate_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+size_t Format_Coordinate(float value, char* out) {
+  // Shortest decimal digits of |value| as d.ddd e X: digit k weighs 10^(X-k).
+  char sci[48];
+  auto result = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific);
+  char digits[16];
+  int count = 0;
+  const char* p = sci;
+  for (; p != result.ptr && *p != 'e'; ++p)
+    if (*p != '.') digits[count++] = *p;
+  int exponent = p != result.ptr ? std::atoi(p + 1) : 0;
+  auto digit = [&](int k) { return k >= 0 && k < count ? digits[k] - '0' : 0; };
+
+  // Integer digits then the tenth, as plain digit values.
+  char kept[48];
+  int n = 0;
+  if (exponent >= 0) {
+    for (int k = 0; k <= exponent; ++k) kept[n++] = static_cast<char>(digit(k));
+  } else {
+    kept[n++] = 0;
+  }
+  kept[n++] = static_cast<char>(digit(exponent + 1));
+  bool carry = digit(exponent + 2) >= 5;  // halfway or more: away from zero
+  for (int i = n - 1; carry && i >= 0; --i) {
+    carry = ++kept[i] == 10;
+    if (carry) kept[i] = 0;
+  }
+
+  bool zero = !carry;
+  for (int i = 0; i < n && zero; ++i) zero = kept[i] == 0;
+  size_t length = 0;
+  if (std::signbit(value) && !zero) out[length++] = '-';
+  if (carry) out[length++] = '1';
+  for (int i = 0; i < n - 1; ++i) out[length++] = static_cast<char>('0' + kept[i]);
+  out[length++] = '.';
+  out[length++] = static_cast<char>('0' + kept[n - 1]);
+  return length;
+}

@@ -1,0 +1,148 @@
+#include "export/write_bas.h"
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+
+#include "export/coordinate_text.h"
+#include "export/file_sink.h"
+
+namespace {
+
+constexpr size_t kWrapAfter = 100;  // a data line longer than this is written
+const char* const kTooManyLines = "Too many lines for the BASIC line numbers";
+
+// Numbers the lines and packs items into data lines.
+class Bas_Emitter {
+ public:
+  Bas_Emitter(File_Sink& sink, int16_t start, int16_t step) : sink_(sink), number_(start), step_(step) {
+    line_.reserve(256);
+  }
+
+  bool Comment(std::string_view text) {
+    if (!Start_Line()) return false;
+    line_ += text;
+    End_Line();
+    return true;
+  }
+
+  // Begins a data section; the prefix is only written with its first item.
+  void Begin_Section() { empty_ = true; }
+
+  bool Item(std::string_view item) {
+    if (empty_) {
+      if (!Start_Line()) return false;
+      line_ += " data ";
+      line_ += item;
+      empty_ = false;
+      return true;
+    }
+    line_ += ',';
+    line_ += item;
+    if (line_.size() > kWrapAfter) {
+      End_Line();
+      empty_ = true;
+    }
+    return true;
+  }
+
+  void End_Section() {
+    if (!empty_) End_Line();
+    empty_ = true;
+  }
+
+  int32_t Next_Number() const { return number_; }
+
+ private:
+  bool Start_Line() {
+    if (number_ < INT16_MIN || number_ > INT16_MAX) return false;
+    line_.clear();
+    char text[16];
+    auto end = std::to_chars(text, text + sizeof text, number_).ptr;
+    line_.append(text, end);
+    return true;
+  }
+
+  void End_Line() {
+    line_ += "\r\n";
+    sink_.Append(line_);
+    number_ += step_;  // kept in 32 bits: a number out of range is refused when used
+  }
+
+  File_Sink& sink_;
+  int32_t number_;
+  int32_t step_;
+  std::string line_;
+  bool empty_ = true;
+};
+
+size_t Int_Text(int32_t value, char* out) {
+  return static_cast<size_t>(std::to_chars(out, out + 16, value).ptr - out);
+}
+
+Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
+  if (!Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) ||
+      !Holds_Index(store.Faces_Optimized, store.Nb_Faces))
+    return Outcome::Failure("No complete mesh to save");
+
+  Bas_Emitter out(sink, store.Basic_Line, store.Basic_Step);
+  char item[3 * 64 + 2];
+  auto fail = [] { return Outcome::Failure(kTooManyLines); };
+
+  if (!out.Comment("'Number of Faces and Number of Points")) return fail();
+  size_t n = Int_Text(store.Nb_Faces, item);
+  item[n++] = ',';
+  n += Int_Text(store.Nb_Pts_Optimized, item + n);
+  out.Begin_Section();
+  if (!out.Item({item, n})) return fail();
+  out.End_Section();
+
+  if (!out.Comment("'Points from the 3D Object")) return fail();
+  out.Begin_Section();
+  for (int32_t i = 0; i <= store.Nb_Pts_Optimized; ++i) {
+    const Point3& p = store.Pts_Optimized[i];
+    n = Format_Coordinate(p.X, item);
+    item[n++] = ',';
+    n += Format_Coordinate(p.Y, item + n);
+    item[n++] = ',';
+    n += Format_Coordinate(p.Z, item + n);
+    if (!out.Item({item, n})) return fail();
+  }
+  out.End_Section();
+
+  if (!out.Comment("'Faces from the 3D Object")) return fail();
+  out.Begin_Section();
+  for (int32_t f = 0; f <= store.Nb_Faces; ++f) {
+    const Face3& face = store.Faces_Optimized[f];
+    n = Int_Text(face.A, item);
+    item[n++] = ',';
+    n += Int_Text(face.B, item + n);
+    item[n++] = ',';
+    n += Int_Text(face.C, item + n);
+    if (!out.Item({item, n})) return fail();
+  }
+  out.End_Section();
+
+  int32_t next = out.Next_Number();
+  if (next >= INT16_MIN && next <= INT16_MAX) store.Basic_Line = static_cast<int16_t>(next);
+  return Outcome::Success();
+}
+
+}  // namespace
+
+Outcome Write_Bas(MeshStore& store) {
+  File_Sink sink;
+  const Outcome cannot_write = Outcome::Failure("Cannot write file: " + store.File_Output);
+  if (store.File_Output.empty() || !sink.Open(store.File_Output)) return cannot_write;
+  Outcome outcome = Emit_Bas(store, sink);
+  if (!outcome.ok) return outcome;  // the sink removes its temporary file
+  return sink.Commit() ? outcome : cannot_write;
+}
+
+Outcome Write_Bas_To_Stdout(MeshStore& store) {
+  File_Sink sink;
+  sink.Open_Stdout();
+  Outcome outcome = Emit_Bas(store, sink);
+  if (!outcome.ok) return outcome;
+  return sink.Commit() ? outcome : Outcome::Failure("Cannot write to standard output");
+}

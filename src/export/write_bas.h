@@ -1,0 +1,27 @@
+#pragma once
+// The BASIC data file: numbered lines, each ended by CR LF, holding the face
+// and point counts (as last indices), every point of the optimized mesh to
+// one decimal, then every face's three corner indices.
+//
+//   10'Number of Faces and Number of Points
+//   11 data 0,2
+//   12'Points from the 3D Object
+//   13 data 0.0,0.0,0.0,12.3,-1.5,5.0,-7.3,100.0,0.1
+//   14'Faces from the 3D Object
+//   15 data 0,1,2
+//
+// Items are packed into " data " lines until a line grows past 100
+// characters; an item never spans two lines.
+//
+// Reads Nb_Faces, Nb_Pts_Optimized, Pts_Optimized, Faces_Optimized,
+// Basic_Line and Basic_Step; leaves Basic_Line advanced past the last number
+// used. Every line number lies within -32768..32767: when some line would
+// need another, nothing is written and the old file stays.
+
+#include "core/mesh_store.h"
+#include "core/outcome.h"
+
+// Writes File_Output, replacing it only once the new file is complete.
+Outcome Write_Bas(MeshStore& store);
+// The same text to standard output, written only once it is complete.
+Outcome Write_Bas_To_Stdout(MeshStore& store);

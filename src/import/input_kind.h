@@ -1,0 +1,15 @@
+#pragma once
+// The kind of an input file, chosen as the window's open commands choose it:
+// the last three characters of the name (the whole name when shorter),
+// upper-cased, must be "STL", "PLY" or "BAS". "mystl" is an STL name;
+// "cube.stla" is none.
+
+#include <string_view>
+
+enum class Input_Kind { Stl, Ply, Bas, Unsupported };
+
+Input_Kind Kind_Of_Input(std::string_view name);
+// "stl", "ply", "bas" (or "" for Unsupported).
+std::string_view Kind_Name(Input_Kind kind);
+// Whether the name ends in the extension text ("STL", "PLY", "BAS").
+bool Has_Extension(std::string_view name, std::string_view extension);

@@ -1,0 +1,11 @@
+#pragma once
+// Blank-separated values of a mesh line: runs of spaces or tabs separate the
+// values, leading blanks of any length are skipped, and each value is read
+// with Parse_Number. Shared by the STL vertex and the PLY line parsers.
+
+#include <string_view>
+
+// Reads the first `count` values of `text` into `values`; a value the text
+// does not hold reads as 0. Returns how many values the text held (at most
+// `count`); anything after them is ignored.
+int Read_Blank_Separated(std::string_view text, double* values, int count);

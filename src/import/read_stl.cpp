@@ -1,0 +1,96 @@
+#include "import/read_stl.h"
+
+#include <cstdint>
+#include <limits>
+#include <new>
+
+#include "core/line_reader.h"
+#include "core/parse_number.h"
+#include "core/progress_meter.h"
+#include "import/line_values.h"
+#include "merge/optimize_points.h"
+
+namespace {
+constexpr std::string_view kFacet = "facet normal";
+constexpr std::string_view kVertex = "vertex";
+}  // namespace
+
+Point3 Parse_Stl_Vertex(std::string_view line) {
+  size_t keyword = Find_Text(line, kVertex);
+  size_t start = keyword == std::string_view::npos ? 6 : keyword + kVertex.size();
+  double values[3];
+  Read_Blank_Separated(start < line.size() ? line.substr(start) : std::string_view(), values, 3);
+  return {Round_To_Single(values[0]), Round_To_Single(values[1]), Round_To_Single(values[2])};
+}
+
+Outcome Read_Stl(MeshStore& store, Progress* progress) {
+  store.Nb_Pts_Normal = 0;
+  store.Nb_Faces = 0;
+  store.Object_Loaded = false;
+
+  Line_Reader file;
+  if (!file.Open(store.File_Input)) return Outcome::Failure("Cannot open file: " + store.File_Input);
+  Progress_Meter meter(progress, file);
+
+  // Count pass: only lines that contain "facet normal" are looked at.
+  int64_t facets = 0;
+  std::string_view line;
+  while (file.Next(line)) {
+    if (Contains(line, kFacet)) ++facets;
+    if (!meter.Step("Counting facets", 0, 30)) return meter.Cancelled();
+  }
+  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+  if (3 * facets - 1 > std::numeric_limits<int32_t>::max())
+    return Outcome::Failure("Too many facets for one mesh: " + std::to_string(facets));
+
+  store.Nb_Faces = static_cast<int32_t>(facets - 1);
+  store.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
+  try {
+    Size_Array(store.Faces_Normal, store.Nb_Faces);
+    Size_Array(store.Faces_Optimized, store.Nb_Faces);
+    Size_Array(store.Faces_Visible, store.Nb_Faces);
+    Size_Array(store.Pts_Normal, store.Nb_Pts_Normal);
+    Size_Array(store.Pts_Optimized, store.Nb_Pts_Normal);
+    Size_Array(store.Pts_Screen, store.Nb_Pts_Normal);
+  } catch (const std::bad_alloc&) {
+    return Outcome::Failure("Not enough memory for " + std::to_string(facets) + " facets");
+  }
+
+  // Data pass: a facet line, one ignored line, then the corners A, B, C. A
+  // facet cut short by the end of the file keeps zeros where it ends.
+  if (!file.Rewind()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+  int32_t f = -1;
+  int32_t p = -1;
+  while (file.Next(line)) {
+    if (!meter.Step("Reading facets", 30, 80)) return meter.Cancelled();
+    if (!Contains(line, kFacet)) continue;
+    // The count pass saw exactly these lines, so f stays within Nb_Faces.
+    ++f;
+    if (!file.Next(line)) break;
+    Face3& face = store.Faces_Normal[f];
+    int32_t* corners[3] = {&face.A, &face.B, &face.C};
+    bool complete = true;
+    for (int32_t* corner : corners) {
+      if (!file.Next(line)) {
+        complete = false;
+        break;
+      }
+      ++p;
+      store.Pts_Normal[p] = Parse_Stl_Vertex(line);
+      *corner = p;
+    }
+    if (!complete) break;
+  }
+  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+
+  if (f > 0 && p > 0) {
+    store.Object_Loaded = true;
+    if (!Optimize_Points(store, progress)) {
+      store.Object_Loaded = false;
+      return meter.Cancelled();
+    }
+    return Outcome::Success();
+  }
+  if (facets == 0) return Outcome::Silent("No \"facet normal\" line: not an ASCII STL file");
+  return Outcome::Silent("Only one facet read: a mesh needs at least two");
+}

@@ -1,0 +1,24 @@
+#pragma once
+// ASCII STL reader. Every vertex line becomes a point of its own and every
+// facet a face: facet f owns points 3f, 3f+1 and 3f+2. The file is read
+// twice, a count pass and a data pass, so that every array is sized once,
+// exactly, before any data is stored.
+//
+// Reads File_Input. Writes Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal,
+// sizes Pts_Optimized, Faces_Optimized, Faces_Visible and Pts_Screen, clears
+// Object_Loaded at the start and sets it when at least two facets were read,
+// then merges points (Optimize_Points).
+
+#include <string_view>
+
+#include "core/mesh_store.h"
+#include "core/outcome.h"
+#include "core/progress.h"
+
+Outcome Read_Stl(MeshStore& store, Progress* progress = nullptr);
+
+// The three coordinates of a vertex line. Values start right after the
+// keyword "vertex" (or at the line's 7th character when it has no keyword)
+// and are separated by runs of blanks, space or tab; the first three values
+// are read, anything after them is ignored, a missing value reads as 0.
+Point3 Parse_Stl_Vertex(std::string_view line);
