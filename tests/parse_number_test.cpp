@@ -13,6 +13,8 @@ struct Parse_Case {
   double value;
 };
 
+void PrintTo(const Parse_Case& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+
 class ParseNumberReads : public ::testing::TestWithParam<Parse_Case> {};
 
 TEST_P(ParseNumberReads, LeadingNumber) {

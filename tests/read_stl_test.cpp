@@ -14,6 +14,8 @@ struct Vertex_Case {
   Point3 expected;
 };
 
+void PrintTo(const Vertex_Case& c, std::ostream* out) { *out << '"' << c.line << '"'; }
+
 class StlVertexLine : public ::testing::TestWithParam<Vertex_Case> {};
 
 TEST_P(StlVertexLine, ReadsThreeValues) {

@@ -152,6 +152,8 @@ struct Coordinate_Case {
   const char* text;
 };
 
+void PrintTo(const Coordinate_Case& c, std::ostream* out) { *out << c.text; }
+
 class CoordinateText : public ::testing::TestWithParam<Coordinate_Case> {};
 
 TEST_P(CoordinateText, OneDecimalHalfAwayFromZero) {
