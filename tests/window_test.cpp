@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -221,6 +223,26 @@ class Window_Test : public QObject {
     QVERIFY(!text.contains('&'));  // no access keys
   }
 
+  // Captions are never cut: each fits inside its control's border.
+  void everyCaptionFitsItsControl() {
+    for (auto* label : window_->findChildren<QLabel*>()) {
+      QFontMetrics metrics(label->font());
+      QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),
+               qPrintable(label->objectName()));
+      QVERIFY2(metrics.height() <= label->contentsRect().height(), qPrintable(label->objectName()));
+    }
+    for (auto* button : window_->findChildren<QPushButton*>())
+      QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 8 <= button->width(),
+               qPrintable(button->objectName()));
+  }
+
+  void closingTheWindowEndsTheProgram() {
+    window_->show();
+    QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });  // not ended: fail, do not hang
+    QCOMPARE(QApplication::exec(), 0);
+  }
+
   void onlySaveIsDisabledAtStart() {
     for (auto* button : window_->findChildren<QPushButton*>())
       QCOMPARE(button->isEnabled(), button->objectName() != "Cmd_Save");
@@ -256,23 +278,46 @@ class Window_Test : public QObject {
     QCOMPARE(bar->singleStep(), 1);
     QCOMPARE(bar->pageStep(), 10);
 
-    // An arrow moves by 1, a page by 10, never past the ends.
+    // A click on an arrow moves by 1, a click in the trough by 10, never
+    // past the ends; so do the arrow keys.
     window_->show();
-    bar->setFocus();
+    auto click = [&](QStyle::SubControl part) {
+      QStyleOptionSlider option;
+      option.initFrom(bar);
+      option.orientation = bar->orientation();
+      option.minimum = bar->minimum();
+      option.maximum = bar->maximum();
+      option.sliderPosition = bar->sliderPosition();
+      option.sliderValue = bar->value();
+      option.singleStep = bar->singleStep();
+      option.pageStep = bar->pageStep();
+      option.upsideDown = bar->invertedAppearance();
+      QRect rect = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+      QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, rect.center());
+    };
+    click(QStyle::SC_ScrollBarAddLine);
+    QCOMPARE(bar->value(), minimum + 1);
+    click(QStyle::SC_ScrollBarAddPage);
+    QCOMPARE(bar->value(), minimum + 11);
+    click(QStyle::SC_ScrollBarSubLine);
+    QCOMPARE(bar->value(), minimum + 10);
+    click(QStyle::SC_ScrollBarSubPage);
+    QCOMPARE(bar->value(), minimum);
+    click(QStyle::SC_ScrollBarSubLine);
+    click(QStyle::SC_ScrollBarSubPage);
+    QCOMPARE(bar->value(), minimum);
     QTest::keyClick(bar, Qt::Key_Right);
     QCOMPARE(bar->value(), minimum + 1);
-    QTest::keyClick(bar, Qt::Key_PageDown);
-    QCOMPARE(bar->value(), minimum + 11);
     QTest::keyClick(bar, Qt::Key_Left);
-    QCOMPARE(bar->value(), minimum + 10);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(bar->value(), minimum);
     bar->setValue(maximum);
+    click(QStyle::SC_ScrollBarAddLine);
+    click(QStyle::SC_ScrollBarAddPage);
     QTest::keyClick(bar, Qt::Key_Right);
-    QTest::keyClick(bar, Qt::Key_PageDown);
     QCOMPARE(bar->value(), maximum);
-    bar->setValue(minimum - 1);
-    QCOMPARE(bar->value(), minimum);
-    QTest::keyClick(bar, Qt::Key_PageUp);
-    QCOMPARE(bar->value(), minimum);
+    bar->setValue(maximum + 1);
+    QCOMPARE(bar->value(), maximum);
   }
 
   void tabVisitsTheControlsInTheirOrder() {

@@ -1,6 +1,9 @@
 #include "ui/main_window.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -25,9 +28,29 @@ void Place(QWidget* widget, int left, int top, int width, int height) {
 
 QString Text_Of(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// An 11-pixel face as the window's font, narrowed, then made smaller, only
+// as far as the widest caption needs to fit its fixed box whatever fonts the
+// system offers.
+QFont Caption_Font(QFont font, const QString& widest_caption, int room) {
+  font.setPixelSize(11);
+  if (QFontMetrics(font).horizontalAdvance(widest_caption) <= room) return font;
+  font.setStretch(QFont::SemiCondensed);
+  for (int pixels = 11; pixels > 8; --pixels) {
+    font.setPixelSize(pixels);
+    if (QFontMetrics(font).horizontalAdvance(widest_caption) <= room) break;
+  }
+  return font;
+}
+
+// Frames draw their caption on their top border line.
+const char* const kFrameStyle =
+    "QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; padding: 0 2px; }";
+
 QGroupBox* Make_Frame(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
   auto* frame = new QGroupBox(caption, parent);
   frame->setObjectName(name);
+  frame->setStyleSheet(kFrameStyle);
   Place(frame, l, t, w, h);
   return frame;
 }
@@ -71,6 +94,7 @@ QScrollBar* Make_Scroll_Bar(QWidget* parent, const char* name, int minimum, int 
   bar->setPageStep(10);
   bar->setValue(minimum);
   bar->setFocusPolicy(Qt::StrongFocus);  // reached with the tab key like the buttons
+  bar->setInvertedControls(false);       // the right arrow key turns the value up
   Place(bar, l, t, w, h);
   return bar;
 }
@@ -82,6 +106,8 @@ Main_Window::Main_Window(QWidget* parent)
   setObjectName("Form1");
   setWindowTitle("STL Converter for Korvane 3D");
   setFixedSize(Px(13230), Px(7710));
+  // The widest caption, "Number of Points Optimized", inside its label's border.
+  setFont(Caption_Font(font(), "Number of Points Optimized", Px(2295) - 2));
 
   QGroupBox* frame1 = Make_Frame(this, "Frame1", "File Convertion", 120, 120, 5415, 3735);
   QGroupBox* frame2 = Make_Frame(this, "Frame2", "3D Preview", 5640, 120, 7500, 7500);
@@ -143,6 +169,9 @@ Main_Window::Main_Window(QWidget* parent)
   label(Label::Lbl_Angle_Z) = Make_Label(frame3, "Lbl_Angle_Z", "0", 3480, 1560, 735, 255);
   label(Label::Lbl_Zoom) = Make_Label(frame3, "Lbl_Zoom", "0", 3480, 2160, 735, 255);
 
+  // Children of a styled frame do not inherit the window's font.
+  for (QWidget* child : findChildren<QWidget*>()) child->setFont(font());
+
   buttons_ = {cmd_save, cmd_normal};
   text_boxes_ = {txt_start, txt_step};
   scroll_bars_ = {hscroll_x, hscroll_y, hscroll_z, hscroll_zoom};
@@ -167,6 +196,13 @@ Main_Window::Main_Window(QWidget* parent)
 }
 
 Main_Window::~Main_Window() = default;
+
+void Main_Window::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  // Qt does not count a tool window as the application's last window, so
+  // closing it would leave the program running without a window.
+  QCoreApplication::quit();
+}
 
 void Main_Window::Set_Caption(Label label, std::string_view text) {
   labels_[static_cast<size_t>(label)]->setText(Text_Of(text));

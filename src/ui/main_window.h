@@ -49,6 +49,10 @@ class Main_Window : public QWidget, public Window_Port {
   std::string Choose_File(std::string_view filter, Dialog_Mode mode) override;
   void Show_Message(std::string_view text, std::string_view title) override;
 
+ protected:
+  // Closing the window ends the program.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   std::array<QLabel*, 10> labels_{};        // by Label
   std::array<QPushButton*, 2> buttons_{};   // by Button
