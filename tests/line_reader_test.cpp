@@ -79,11 +79,45 @@ TEST(LineReader, RewindReadsAgainAndMissingFilesDoNotOpen) {
   EXPECT_FALSE(folder.Open(::testing::TempDir()));
 }
 
+int64_t Count_In(const std::string& bytes, const std::string& needle) {
+  Line_Reader reader;
+  EXPECT_TRUE(reader.Open(Write_Temp("count.txt", bytes)));
+  int64_t count = -1;
+  EXPECT_TRUE(reader.Count_Lines_Containing(needle, count));
+  return count;
+}
+
+TEST(LineReader, CountsLinesContainingAText) {
+  EXPECT_EQ(Count_In("facet normal\nx\nfacet normal facet normal\n", "facet normal"), 2);
+  EXPECT_EQ(Count_In("facet normal\rfacet normal\r\nfacet normal", "facet normal"), 3);
+  EXPECT_EQ(Count_In("FACET NORMAL\nfacet\nnormal\n", "facet normal"), 0);
+  EXPECT_EQ(Count_In("", "facet normal"), 0);
+  // matches that straddle a chunk boundary, and a counted line that does
+  std::string bytes(1 << 20, 'x');
+  bytes.replace((1 << 20) - 5, 5, "\nfacet");
+  bytes += " normal 1\n";
+  bytes += std::string((1 << 20) - 3, 'y') + "facet normal" + std::string(100, 'z') + "facet normal\nfacet normal";
+  EXPECT_EQ(Count_In(bytes, "facet normal"), 3);
+  // the same count as line by line on a few thousand random lines
+  std::string lines;
+  int64_t expected = 0;
+  for (int i = 0; i < 5000; ++i) {
+    bool hit = (i * 7919) % 3 == 0;
+    lines += std::string(static_cast<size_t>(i % 300), 'a') + (hit ? "facet normal" : "facet norma") + ((i % 5) ? "\n" : "\r");
+    expected += hit;
+  }
+  EXPECT_EQ(Count_In(lines, "facet normal"), expected);
+}
+
 TEST(FindText, CaseSensitiveAnywhere) {
   EXPECT_EQ(Find_Text("  facet normal 0 0 1", "facet normal"), 2u);
   EXPECT_FALSE(Contains("FACET NORMAL", "facet normal"));
   EXPECT_FALSE(Contains("facet", "facet normal"));
   EXPECT_TRUE(Contains("solid facet normals", "facet normal"));
+  EXPECT_TRUE(Contains("ffffacet normal", "facet normal"));
+  EXPECT_EQ(Find_Text("vertex", "vertex"), 0u);
+  EXPECT_EQ(Find_Text("   xvertex", "vertex"), 4u);
+  EXPECT_FALSE(Contains("verte", "vertex"));
 }
 
 }  // namespace
