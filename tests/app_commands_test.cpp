@@ -196,6 +196,8 @@ struct Name_Case {
   bool accepted;
 };
 
+void PrintTo(const Name_Case& c, std::ostream* out) { *out << '"' << c.name << '"'; }
+
 class StlNameTest : public CommandsTest, public ::testing::WithParamInterface<Name_Case> {};
 
 TEST_P(StlNameTest, AcceptsTheNameByItsLastThreeLetters) {
@@ -415,6 +417,8 @@ struct Failed_Read_Case {
   const char* message;  // the message titled "E.R.R.O.R", or "" for none
 };
 
+void PrintTo(const Failed_Read_Case& c, std::ostream* out) { *out << c.name; }
+
 class FailedReadTest : public CommandsTest, public ::testing::WithParamInterface<Failed_Read_Case> {};
 
 TEST_P(FailedReadTest, LeavesNothingToDrawOrSave) {
@@ -491,6 +495,8 @@ struct Numbering_Case {
   int step;
 };
 
+void PrintTo(const Numbering_Case& c, std::ostream* out) { *out << c.name; }
+
 class SaveNumberingTest : public CommandsTest, public ::testing::WithParamInterface<Numbering_Case> {};
 
 TEST_P(SaveNumberingTest, NumbersTheFileFromTheTwoTextBoxes) {
@@ -550,6 +556,8 @@ struct Failed_Save_Case {
   bool folder_missing;
   const char* message;
 };
+
+void PrintTo(const Failed_Save_Case& c, std::ostream* out) { *out << c.name; }
 
 class FailedSaveTest : public CommandsTest, public ::testing::WithParamInterface<Failed_Save_Case> {};
 
