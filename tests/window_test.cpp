@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cmath>
 #include <deque>
 #include <fstream>
 #include <memory>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "ui/dialog_filter.h"
+#include "ui/draw_lines.h"
 #include "ui/main_window.h"
 #include "ui/picture_box.h"
 
@@ -495,18 +497,57 @@ class Window_Test : public QObject {
     QCOMPARE(buttons, 1);
   }
 
-  void segmentsPaintBothEndPointsInBlack() {
-    Segment segments[] = {{{10, 20}, {110, 20}}, {{-50, -50}, {-10, -10}}, {{470, 5}, {600, 5}}};
+  void segmentsPaintIntoThePicture() {
+    Segment segments[] = {{{10, 20}, {110, 20}}, {{470, 5}, {600, 5}}};
     window_->Clear_Picture();
     window_->Draw_Segments(segments);
-    const QImage& picture = Picture();
-    QCOMPARE(picture.pixel(10, 20), qRgb(0, 0, 0));
-    QCOMPARE(picture.pixel(110, 20), qRgb(0, 0, 0));
-    QCOMPARE(picture.pixel(111, 20), qRgb(255, 255, 255));
-    QCOMPARE(picture.pixel(9, 20), qRgb(255, 255, 255));
-    QCOMPARE(Black_Pixels(picture), 101 + 11);  // the segment off the picture is clipped away
+    QCOMPARE(Picture().pixel(10, 20), qRgb(0, 0, 0));
+    QCOMPARE(Black_Pixels(Picture()), 101 + 11);
     window_->Clear_Picture();
     QCOMPARE(Black_Pixels(Picture()), 0);
+  }
+
+  // Lines of one pixel, both ends included, clipped to the picture.
+  void drawLines_data() {
+    QTest::addColumn<QLine>("line");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<QPoint>("first");  // a pixel that must be drawn
+    QTest::addColumn<QPoint>("last");   // another
+    QTest::newRow("across") << QLine(10, 20, 110, 20) << 101 << QPoint(10, 20) << QPoint(110, 20);
+    QTest::newRow("backwards") << QLine(110, 20, 10, 20) << 101 << QPoint(10, 20) << QPoint(110, 20);
+    QTest::newRow("diagonal") << QLine(0, 0, 9, 9) << 10 << QPoint(0, 0) << QPoint(9, 9);
+    QTest::newRow("steep") << QLine(5, 5, 7, 15) << 11 << QPoint(5, 5) << QPoint(7, 15);
+    QTest::newRow("one point") << QLine(3, 4, 3, 4) << 1 << QPoint(3, 4) << QPoint(3, 4);
+    QTest::newRow("corners") << QLine(480, 0, 0, 472) << 481 << QPoint(480, 0) << QPoint(0, 472);
+    QTest::newRow("wholly outside") << QLine(-50, -50, -10, -10) << 0 << QPoint(-1, -1) << QPoint(-1, -1);
+    QTest::newRow("beyond the right edge") << QLine(481, 0, 481, 472) << 0 << QPoint(-1, -1) << QPoint(-1, -1);
+    QTest::newRow("out at the right") << QLine(470, 5, 600, 5) << 11 << QPoint(470, 5) << QPoint(480, 5);
+    QTest::newRow("row from far to far") << QLine(-32768, 10, 32767, 10) << 481 << QPoint(0, 10) << QPoint(480, 10);
+    QTest::newRow("column from far to far") << QLine(100, 32767, 100, -32768) << 473 << QPoint(100, 0)
+                                            << QPoint(100, 472);
+    QTest::newRow("diagonal from far to far") << QLine(-1000, -1000, 1000, 1000) << 473 << QPoint(0, 0)
+                                              << QPoint(472, 472);
+  }
+  void drawLines() {
+    QFETCH(QLine, line);
+    QFETCH(int, pixels);
+    QFETCH(QPoint, first);
+    QFETCH(QPoint, last);
+    QImage picture(481, 473, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    auto at = [](int v) { return static_cast<int16_t>(v); };
+    Segment segment{{at(line.x1()), at(line.y1())}, {at(line.x2()), at(line.y2())}};
+    Draw_Lines(picture, {&segment, 1}, qRgb(0, 0, 0));
+    QCOMPARE(Black_Pixels(picture), pixels);
+    if (pixels == 0) return;
+    QCOMPARE(picture.pixel(first), qRgb(0, 0, 0));
+    QCOMPARE(picture.pixel(last), qRgb(0, 0, 0));
+    // Every pixel drawn lies on the line: within half a pixel of it.
+    const double dx = line.dx(), dy = line.dy(), length = std::hypot(dx, dy);
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x)
+        if (picture.pixel(x, y) == qRgb(0, 0, 0) && length > 0)
+          QVERIFY(std::abs(dy * (x - line.x1()) - dx * (y - line.y1())) / length <= 0.75);
   }
 
   // The widget shows its backing picture, so an uncovered window shows the

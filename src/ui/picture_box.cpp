@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include "ui/draw_lines.h"
+
 Picture_Box::Picture_Box(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
@@ -23,12 +25,7 @@ void Picture_Box::Clear() {
 
 void Picture_Box::Draw_Segments(std::span<const Segment> segments) {
   Fit_Image();
-  lines_.clear();
-  lines_.reserve(segments.size());
-  for (const Segment& s : segments) lines_.emplace_back(s.From.X, s.From.Y, s.To.X, s.To.Y);
-  QPainter painter(&image_);
-  painter.setPen(QPen(Qt::black, 0));  // cosmetic: one pixel whatever the transform
-  painter.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+  Draw_Lines(image_, segments, qRgb(0, 0, 0));
   update();
 }
 

@@ -4,10 +4,8 @@
 // drawing area is the whole widget, one unit a pixel.
 
 #include <span>
-#include <vector>
 
 #include <QImage>
-#include <QLine>
 #include <QWidget>
 
 #include "preview/wireframe.h"
@@ -37,6 +35,5 @@ class Picture_Box : public QWidget {
   // window has a fixed size, so this happens once, when it is laid out.
   void Fit_Image();
 
-  QImage image_;
-  std::vector<QLine> lines_;  // reused between draws
+  QImage image_;  // Format_RGB32
 };
