@@ -69,7 +69,7 @@ void BM_Redraw(benchmark::State& state) {
   }
   state.counters["faces"] = window->Commands().Store().Nb_Faces + 1;
 }
-BENCHMARK(BM_Redraw)->ArgsProduct({{1, 0}, {1, 4}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Redraw)->ArgsProduct({{1, 0}, {1, 4, 20}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
