@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -228,17 +229,21 @@ void Main_Window::Draw_Segments(std::span<const Segment> segments) { picture_->D
 
 std::string Main_Window::Choose_File(std::string_view filter, Dialog_Mode mode) {
   if (chooser_) return chooser_(filter, mode);
-  if (!dialog_) dialog_ = new QFileDialog(this);
+  // A fresh dialog each time: it opens in the folder of the last file chosen,
+  // with an empty name, whichever of the four commands asks.
+  QFileDialog dialog(this);
   const bool open = mode == Dialog_Mode::Open;
-  dialog_->setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog_->setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog_->setWindowTitle(open ? "Open" : "Save As");
-  dialog_->setNameFilters({Dialog_Filter(filter)});
-  dialog_->selectNameFilter(dialog_->nameFilters().first());
-  dialog_->selectFile(QString());
-  if (dialog_->exec() != QDialog::Accepted) return {};
-  QStringList chosen = dialog_->selectedFiles();
-  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+  dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setWindowTitle(open ? "Open" : "Save As");
+  dialog.setNameFilters({Dialog_Filter(filter)});
+  dialog.selectNameFilter(dialog.nameFilters().first());
+  if (!dialog_folder_.isEmpty()) dialog.setDirectory(dialog_folder_);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return {};
+  dialog_folder_ = QFileInfo(chosen.first()).absolutePath();
+  return chosen.first().toStdString();
 }
 
 void Main_Window::Show_Message(std::string_view text, std::string_view title) {

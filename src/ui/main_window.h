@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include <QString>
 #include <QWidget>
 
 #include "core/app_commands.h"
 #include "core/window_port.h"
 
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -59,7 +59,7 @@ class Main_Window : public QWidget, public Window_Port {
   std::array<QLineEdit*, 2> text_boxes_{};  // by Text_Box
   std::array<QScrollBar*, 4> scroll_bars_{};  // by Scroll_Bar
   Picture_Box* picture_ = nullptr;
-  QFileDialog* dialog_ = nullptr;  // CommonDialog1: one dialog for the four file commands
+  QString dialog_folder_;  // where the file dialog opens next
   File_Chooser chooser_;
   Message_Sink message_sink_;
   App_Commands commands_{*this};
