@@ -471,13 +471,14 @@ class Window_Test : public QObject {
     QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
     QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11"));
 
-    QString title, text;
+    QString title, text, folder;
     int buttons = 0;
     QTimer::singleShot(0, this, [&] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       if (!dialog) return;
       filters = dialog->nameFilters();
       mode = dialog->acceptMode();
+      folder = dialog->directory().absolutePath();
       // The message box follows the dialog.
       QTimer::singleShot(0, this, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -492,6 +493,7 @@ class Window_Test : public QObject {
     Click("Cmd_Save");
     QCOMPARE(filters, QStringList({"BAS (*.bas)"}));
     QCOMPARE(mode, QFileDialog::AcceptSave);
+    QCOMPARE(folder, QFileInfo(kSampleCube).absolutePath());  // where the last file came from
     QCOMPARE(title, QString("E.R.R.O.R"));
     QCOMPARE(text, QString("Wrong file name"));
     QCOMPARE(buttons, 1);
