@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,9 @@
 #include "ui/picture_box.h"
 
 namespace {
+
+// The narrowest message box: room for its title and the window's buttons.
+constexpr int kMessageWidth = 280;
 
 // The layout is given in twips; the window shows 15 twips a pixel.
 constexpr int Px(int twips) { return twips / 15; }
@@ -252,5 +256,9 @@ void Main_Window::Show_Message(std::string_view text, std::string_view title) {
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, Text_Of(title), Text_Of(text), QMessageBox::Ok, this);
+  // A box as narrow as "Basic File Saved" would cut its own title short.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(kMessageWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
   box.exec();
 }
