@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "core/app_commands.h"
 
 namespace {
@@ -115,12 +117,14 @@ class CommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) / (std::string("commands_") + test->test_suite_name() + "_" + test->name());
+    // Unique per process too: the normal and the sanitizer build may run at once.
+    root_ = fs::path(::testing::TempDir()) / ("commands_" + std::to_string(::getpid()));
+    dir_ = root_ / (std::string(test->test_suite_name()) + "_" + test->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     commands.Start_Up();
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { fs::remove_all(root_); }
 
   std::string Write(const std::string& name, const std::string& text) {
     fs::path path = dir_ / name;
@@ -163,6 +167,7 @@ class CommandsTest : public ::testing::Test {
 
   Recording_Window window;
   App_Commands commands{window};
+  fs::path root_;
   fs::path dir_;
 };
 
