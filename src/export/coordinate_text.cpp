@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 size_t Format_Coordinate(float value, char* out) {
@@ -14,7 +13,13 @@ size_t Format_Coordinate(float value, char* out) {
   const char* p = sci;
   for (; p != result.ptr && *p != 'e'; ++p)
     if (*p != '.') digits[count++] = *p;
-  int exponent = p != result.ptr ? std::atoi(p + 1) : 0;
+  // The exponent ends where to_chars stopped: the buffer has no terminating NUL.
+  int exponent = 0;
+  if (p != result.ptr) {
+    const char* from = p + 1;
+    if (from != result.ptr && *from == '+') ++from;
+    std::from_chars(from, result.ptr, exponent);
+  }
   auto digit = [&](int k) { return k >= 0 && k < count ? digits[k] - '0' : 0; };
 
   // Integer digits then the tenth, as plain digit values.
