@@ -36,17 +36,18 @@ void Store_Value(MeshStore& store, Section section, int64_t entry, int field, st
 
 // The values of a data line, from just after "data": each comma ends a
 // value stored by field (the third advances the entry); the rest of the line
-// is the third field of the current entry, which the line ends.
-void Read_Data_Line(MeshStore& store, Section section, int64_t& entry, std::string_view values) {
+// is the third field of the current entry, which the line ends. Without
+// `keep`, only the entry index moves on.
+void Read_Data_Line(MeshStore& store, Section section, int64_t& entry, std::string_view values, bool keep) {
   int field = 0;
   for (;;) {
     size_t comma = values.find(',');
     if (comma == std::string_view::npos) {
-      Store_Value(store, section, entry, 2, values);
+      if (keep) Store_Value(store, section, entry, 2, values);
       ++entry;
       return;
     }
-    Store_Value(store, section, entry, field, values.substr(0, comma));
+    if (keep) Store_Value(store, section, entry, field, values.substr(0, comma));
     if (++field == 3) {
       field = 0;
       ++entry;
@@ -103,23 +104,23 @@ Outcome Read_Bas(MeshStore& store, Progress* progress) {
       store.Nb_Faces = faces;
       store.Nb_Pts_Optimized = points;
       if ((faces < 1 && points < 1) || faces < -1 || points < -1) return Outcome::Failure(kWrongCounts);
-      // Every entry takes at least a value and a comma or a line end.
-      const uint64_t file_size = file.File_Size();
+      // Every entry takes at least one byte of the file.
+      const int64_t file_size = static_cast<int64_t>(file.File_Size());
       for (auto [count, what] : {std::pair{faces, "faces"}, std::pair{points, "points"}})
-        if (static_cast<uint64_t>(count) + 1 > file_size)
+        if (int64_t{count} + 1 > file_size)
           return Outcome::Failure(At_Line(line_number) + "the header declares " + std::to_string(int64_t{count} + 1) +
                                   " " + what + ", but the file has only " + std::to_string(file_size) + " bytes");
+      if (!file.Next(line)) return cut_short();
+      ++line_number;
       try {
         Size_Array(store.Faces_Optimized, faces);
         Size_Array(store.Faces_Visible, faces);
         Size_Array(store.Pts_Optimized, points);
         Size_Array(store.Pts_Screen, points);
       } catch (const std::bad_alloc&) {
-        return Outcome::Failure(At_Line(line_number) + "not enough memory for the declared faces and points");
+        return Outcome::Failure(At_Line(line_number - 1) + "not enough memory for the declared faces and points");
       }
       header_read = true;
-      if (!file.Next(line)) return cut_short();
-      ++line_number;
     }
 
     if (Contains(line, kPointsMarker)) {
@@ -132,10 +133,11 @@ Outcome Read_Bas(MeshStore& store, Progress* progress) {
     }
 
     size_t data = Find_Text(line, kData);
-    // Before the header the arrays still belong to an earlier load.
-    if (data == std::string_view::npos || section == Section::None || !header_read) continue;
+    if (data == std::string_view::npos || section == Section::None) continue;
     size_t from = data + kData.size();
-    if (from < line.size()) Read_Data_Line(store, section, entry, line.substr(from));
+    // Before the header the arrays still belong to an earlier load: such
+    // values only move the entry index on.
+    if (from < line.size()) Read_Data_Line(store, section, entry, line.substr(from), header_read);
   }
   if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
   if (!header_read) return Outcome::Failure(kWrongCounts);

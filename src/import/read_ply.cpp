@@ -111,6 +111,10 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, int64_t& line_num
   return Outcome::Silent("No \"end_header\" line: the file ends inside its header");
 }
 
+std::string Count_Text(int32_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 bool Names_Vertex(int32_t corner, int32_t last_vertex) { return corner >= 0 && corner <= last_vertex; }
 
 }  // namespace
@@ -190,8 +194,8 @@ Outcome Read_Ply(MeshStore& store, Progress* progress) {
     return Outcome::Silent("The file ends after " + std::to_string(vertices_read) + " of the " +
                            std::to_string(header.vertices) + " vertices its header declares");
   if (vertices_read < 2 || faces_read < 2)
-    return Outcome::Silent(std::to_string(vertices_read) + " vertices and " + std::to_string(faces_read) +
-                           " faces read: a mesh needs at least two of each");
+    return Outcome::Silent(Count_Text(vertices_read, "vertex", "vertices") + " and " +
+                           Count_Text(faces_read, "face", "faces") + " read: a mesh needs at least two of each");
 
   store.Object_Loaded = true;
   if (!Optimize_Points(store, progress)) {
