@@ -111,5 +111,3 @@ void BM_Read_Ply(benchmark::State& state) {
 BENCHMARK(BM_Read_Ply)->Arg(708)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

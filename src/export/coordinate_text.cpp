@@ -13,12 +13,10 @@ size_t Format_Coordinate(float value, char* out) {
   const char* p = sci;
   for (; p != result.ptr && *p != 'e'; ++p)
     if (*p != '.') digits[count++] = *p;
-  // The exponent ends where to_chars stopped: the buffer has no terminating NUL.
   int exponent = 0;
   if (p != result.ptr) {
-    const char* from = p + 1;
-    if (from != result.ptr && *from == '+') ++from;
-    std::from_chars(from, result.ptr, exponent);
+    const char* digits_from = p[1] == '+' ? p + 2 : p + 1;  // from_chars takes no "+"
+    std::from_chars(digits_from, result.ptr, exponent);
   }
   auto digit = [&](int k) { return k >= 0 && k < count ? digits[k] - '0' : 0; };
 
