@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_file.h"
+#include "test_files.h"
 
 namespace {
 

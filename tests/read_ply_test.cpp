@@ -8,7 +8,7 @@
 #include <string>
 
 #include "export/write_bas.h"
-#include "temp_file.h"
+#include "test_files.h"
 
 namespace {
 
@@ -358,7 +358,7 @@ TEST(Read_Ply_Corpus, EveryFileLoadsWithItsHeaderCountsAndConverts) {
     read.store.Basic_Step = 1;
     Outcome written = Write_Bas(read.store);
     ASSERT_TRUE(written.ok) << written.message;
-    EXPECT_EQ(Read_Whole_File(read.store.File_Output).rfind("10'Number of Faces and Number of Points\r\n", 0), 0u);
+    EXPECT_EQ(Read_Test_File(read.store.File_Output).rfind("10'Number of Faces and Number of Points\r\n", 0), 0u);
     ++files;
   }
   EXPECT_EQ(files, static_cast<int>(kCorpusCounts.size()));

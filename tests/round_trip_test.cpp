@@ -14,7 +14,7 @@
 #include "export/write_bas.h"
 #include "import/read_bas.h"
 #include "import/read_input.h"
-#include "temp_file.h"
+#include "test_files.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ TEST(Round_Trip, BasicFileSavedAgainDiffersOnlyInLineNumbers) {
     ASSERT_TRUE(Read_Input(mesh, Kind_Of_Input(name)).ok);
     const std::string first = (Test_Temp_Folder() / (name + ".bas")).string();
     ASSERT_TRUE(Save(mesh, first, 10, 1).ok);
-    const std::vector<Numbered_Line> first_lines = Split_Lines(Read_Whole_File(first));
+    const std::vector<Numbered_Line> first_lines = Split_Lines(Read_Test_File(first));
 
     MeshStore opened;
     ASSERT_TRUE(Open_Bas(opened, first).ok);
@@ -169,7 +169,7 @@ TEST(Round_Trip, BasicFileSavedAgainDiffersOnlyInLineNumbers) {
       const std::string again = (Test_Temp_Folder() / (name + ".again.bas")).string();
       Outcome written = Save(opened, again, n.start, n.step);
       ASSERT_TRUE(written.ok) << written.message;
-      const std::string again_text = Read_Whole_File(again);
+      const std::string again_text = Read_Test_File(again);
       const std::vector<Numbered_Line> lines = Split_Lines(again_text);
       EXPECT_TRUE(Content(lines) == Content(first_lines));
       int misnumbered = 0;
@@ -177,7 +177,7 @@ TEST(Round_Trip, BasicFileSavedAgainDiffersOnlyInLineNumbers) {
         misnumbered += lines[i].number != std::to_string(n.start + static_cast<int64_t>(i) * n.step);
       EXPECT_EQ(misnumbered, 0);
       if (n.start == 10 && n.step == 1) {
-        EXPECT_EQ(again_text, Read_Whole_File(first));
+        EXPECT_EQ(again_text, Read_Test_File(first));
       }
 
       MeshStore reopened;
