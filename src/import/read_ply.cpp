@@ -65,9 +65,12 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, int64_t& line_num
   while (file.Next(line)) {
     ++line_number;
     std::string_view first_word = Header_Word(line, 0);
-    if (first_word == "format" && Header_Word(line, 1) != "ascii")
-      return Outcome::Failure(At_Line(line_number) + "the format is " + std::string(Header_Word(line, 1)) +
+    if (first_word == "format" && Header_Word(line, 1) != "ascii") {
+      std::string_view format = Header_Word(line, 1);
+      return Outcome::Failure(At_Line(line_number) + "the format is " +
+                              (format.empty() ? std::string("not named") : std::string(format)) +
                               "; only ASCII PLY files (\"format ascii\") can be read");
+    }
 
     Element element{Element_Kind::Other, 0};
     std::string name;
