@@ -102,6 +102,8 @@ struct Header_Case {
   const char* name;
   const char* text;
 };
+void PrintTo(const Header_Case& c, std::ostream* out) { *out << c.name; }
+
 
 class Read_Bas_Header_Refused : public testing::TestWithParam<Header_Case> {};
 
@@ -174,6 +176,8 @@ struct Points_Case {
   const char* lines;  // after the points marker of a file declaring four points
   std::vector<Point3> expected;
 };
+void PrintTo(const Points_Case& c, std::ostream* out) { *out << c.name; }
+
 
 class Read_Bas_Points : public testing::TestWithParam<Points_Case> {};
 

@@ -21,6 +21,8 @@ struct Vertex_Case {
   const char* line;
   Point3 expected;
 };
+void PrintTo(const Vertex_Case& c, std::ostream* out) { *out << c.name; }
+
 
 class Parse_Ply_Vertex_Test : public testing::TestWithParam<Vertex_Case> {};
 
@@ -49,6 +51,8 @@ struct Face_Case {
   const char* line;
   Face3 expected;
 };
+void PrintTo(const Face_Case& c, std::ostream* out) { *out << c.name; }
+
 
 class Parse_Ply_Face_Test : public testing::TestWithParam<Face_Case> {};
 
@@ -247,6 +251,8 @@ struct Refused_Case {
   bool shown;        // a message the window shows, or a silent failure
   const char* says;  // part of the message
 };
+void PrintTo(const Refused_Case& c, std::ostream* out) { *out << c.name; }
+
 
 class Read_Ply_Refused : public testing::TestWithParam<Refused_Case> {};
 
