@@ -123,9 +123,7 @@ bool Names_Vertex(int32_t corner, int32_t last_vertex) { return corner >= 0 && c
 }  // namespace
 
 Point3 Parse_Ply_Vertex(std::string_view line) {
-  double values[3];
-  Read_Blank_Separated(line, values, 3);
-  return {Round_To_Single(values[0]), Round_To_Single(values[1]), Round_To_Single(values[2])};
+  return Read_Point(line);
 }
 
 Face3 Parse_Ply_Face(std::string_view line) {
@@ -150,17 +148,9 @@ Outcome Read_Ply(MeshStore& store, Progress* progress) {
 
   store.Nb_Pts_Normal = header.vertices - 1;
   store.Nb_Faces = header.faces - 1;
-  try {
-    Size_Array(store.Pts_Normal, store.Nb_Pts_Normal);
-    Size_Array(store.Pts_Optimized, store.Nb_Pts_Normal);
-    Size_Array(store.Pts_Screen, store.Nb_Pts_Normal);
-    Size_Array(store.Faces_Normal, store.Nb_Faces);
-    Size_Array(store.Faces_Optimized, store.Nb_Faces);
-    Size_Array(store.Faces_Visible, store.Nb_Faces);
-  } catch (const std::bad_alloc&) {
+  if (!Size_Arrays_For_Mesh(store))
     return Outcome::Failure("Not enough memory for " + std::to_string(header.vertices) + " vertices and " +
                             std::to_string(header.faces) + " faces");
-  }
 
   // The element lines, in the header's order, until the file ends.
   int32_t vertices_read = 0;
