@@ -1,0 +1,82 @@
+// The number parse every reader and the save command share.
+#include <cfloat>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "core/parse_number.h"
+
+namespace {
+
+struct Parse_Case {
+  const char* text;
+  double value;
+};
+
+void PrintTo(const Parse_Case& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+
+class ParseNumberReads : public ::testing::TestWithParam<Parse_Case> {};
+
+TEST_P(ParseNumberReads, LeadingNumber) {
+  EXPECT_EQ(Parse_Number(GetParam().text), GetParam().value) << '"' << GetParam().text << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grammar, ParseNumberReads,
+    ::testing::Values(
+        // plain forms, as mesh writers print them
+        Parse_Case{"12", 12}, Parse_Case{"-2", -2}, Parse_Case{"+7", 7}, Parse_Case{"3.25", 3.25},
+        Parse_Case{".5", 0.5}, Parse_Case{"5.", 5}, Parse_Case{"1.5e+001", 15},
+        Parse_Case{"-1.34230289E-014", -1.34230289e-14}, Parse_Case{"3.422440e+000", 3.42244},
+        Parse_Case{"2D3", 2000}, Parse_Case{"2d-1", 0.2},
+        // blanks anywhere are ignored
+        Parse_Case{"3 4", 34}, Parse_Case{"  20", 20}, Parse_Case{"\t- 1 . 5", -1.5},
+        Parse_Case{"1 e 2", 100}, Parse_Case{"1\n2", 12},
+        // reading stops at the first character that cannot continue
+        Parse_Case{"1,5", 1}, Parse_Case{"7\r", 7}, Parse_Case{"1.5.3", 1.5}, Parse_Case{"12abc", 12},
+        Parse_Case{"1e", 1}, Parse_Case{"1e+", 1}, Parse_Case{"4-2", 4}, Parse_Case{"10 data", 10},
+        // no digits: zero
+        Parse_Case{"", 0}, Parse_Case{"abc", 0}, Parse_Case{"-", 0}, Parse_Case{".", 0},
+        Parse_Case{"e5", 0}, Parse_Case{"inf", 0}, Parse_Case{"nan", 0}, Parse_Case{"-inf", 0},
+        // hexadecimal and octal
+        Parse_Case{"&HFF", 255}, Parse_Case{"&h1f", 31}, Parse_Case{"&O17", 15}, Parse_Case{"&o8", 0},
+        Parse_Case{"&X1", 0}));
+
+TEST(ParseNumber, OutOfRangeSaturatesOrVanishes) {
+  EXPECT_EQ(Parse_Number("1e400"), DBL_MAX);
+  EXPECT_EQ(Parse_Number("-1e400"), -DBL_MAX);
+  EXPECT_EQ(Parse_Number("123456e99999999999999"), DBL_MAX);
+  EXPECT_EQ(Parse_Number("1e-400"), 0.0);
+  EXPECT_EQ(Parse_Number("0.000001e-320"), 0.0);
+  EXPECT_EQ(Parse_Number("0e99999"), 0.0);
+  EXPECT_TRUE(std::isfinite(Parse_Number(std::string(5000, '9'))));
+}
+
+TEST(ParseNumber, NegativeZeroKeepsItsSign) {
+  EXPECT_TRUE(std::signbit(Parse_Number("-0.000000")));
+  EXPECT_TRUE(std::signbit(Parse_Number("-0.000000e+000")));
+}
+
+TEST(RoundTo, SingleSaturatesAtLargestFiniteFloat) {
+  EXPECT_EQ(Round_To_Single(1e300), FLT_MAX);
+  EXPECT_EQ(Round_To_Single(-1e300), -FLT_MAX);
+  EXPECT_EQ(Round_To_Single(Parse_Number("1e39")), FLT_MAX);
+  EXPECT_EQ(Round_To_Single(0.1), 0.1f);
+  EXPECT_EQ(Round_To_Single(3.4028235e38), FLT_MAX);
+}
+
+TEST(RoundTo, IntegersTieToEvenAndSaturate) {
+  EXPECT_EQ(Round_To_Int32(2.5), 2);
+  EXPECT_EQ(Round_To_Int32(3.5), 4);
+  EXPECT_EQ(Round_To_Int32(-2.5), -2);
+  EXPECT_EQ(Round_To_Int32(2.4999), 2);
+  EXPECT_EQ(Round_To_Int32(1e12), INT32_MAX);
+  EXPECT_EQ(Round_To_Int32(-1e12), INT32_MIN);
+  EXPECT_EQ(Round_To_Int16(12.5), 12);
+  EXPECT_EQ(Round_To_Int16(13.5), 14);
+  EXPECT_EQ(Round_To_Int16(40000), INT16_MAX);
+  EXPECT_EQ(Round_To_Int16(-40000), INT16_MIN);
+  EXPECT_EQ(Round_To_Int16(32767.4), 32767);
+}
+
+}  // namespace

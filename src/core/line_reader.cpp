@@ -124,7 +124,48 @@ bool Line_Reader::Next(std::string_view& line) {
 size_t Find_Text(std::string_view line, std::string_view needle) {
   if (needle.empty()) return 0;
   if (line.size() < needle.size()) return std::string_view::npos;
-  const void* hit = ::memmem(line.data(), line.size(), needle.data(), needle.size());
-  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - line.data())
-             : std::string_view::npos;
+  // Lines are short: look for the first character, then compare the rest,
+  // which costs less than a general substring search's set-up per line.
+  const char* data = line.data();
+  const char* last = data + line.size() - needle.size();
+  for (const char* p = data; p <= last; ++p) {
+    p = static_cast<const char*>(std::memchr(p, needle[0], static_cast<size_t>(last - p) + 1));
+    if (!p) break;
+    if (std::memcmp(p + 1, needle.data() + 1, needle.size() - 1) == 0) return static_cast<size_t>(p - data);
+  }
+  return std::string_view::npos;
+}
+
+bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count) {
+  count = 0;
+  if (fd_ < 0 || needle.empty()) return false;
+  bool in_counted_line = false;  // a match was found and its line end not yet
+  for (;;) {
+    const char* data = buffer_.data();
+    const char* p = data + begin_;
+    const char* end = data + end_;
+    while (p < end) {
+      if (in_counted_line) {
+        while (p < end && *p != '\n' && *p != '\r') ++p;
+        if (p == end) break;
+        ++p;
+        in_counted_line = false;
+        continue;
+      }
+      const void* hit = ::memmem(p, static_cast<size_t>(end - p), needle.data(), needle.size());
+      if (!hit) {
+        // The tail may hold the start of a match that the next chunk completes.
+        size_t keep = needle.size() - 1;
+        if (static_cast<size_t>(end - p) > keep) p = end - keep;
+        break;
+      }
+      ++count;
+      p = static_cast<const char*>(hit) + needle.size();
+      in_counted_line = true;
+    }
+    consumed_ += static_cast<size_t>(p - (data + begin_));
+    begin_ = static_cast<size_t>(p - data);
+    if (!Fill()) break;
+  }
+  return !failed_;
 }

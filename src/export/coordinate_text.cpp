@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 size_t Format_Coordinate(float value, char* out) {
@@ -14,7 +13,11 @@ size_t Format_Coordinate(float value, char* out) {
   const char* p = sci;
   for (; p != result.ptr && *p != 'e'; ++p)
     if (*p != '.') digits[count++] = *p;
-  int exponent = p != result.ptr ? std::atoi(p + 1) : 0;
+  int exponent = 0;
+  if (p != result.ptr) {
+    const char* digits_from = p[1] == '+' ? p + 2 : p + 1;  // from_chars takes no "+"
+    std::from_chars(digits_from, result.ptr, exponent);
+  }
   auto digit = [&](int k) { return k >= 0 && k < count ? digits[k] - '0' : 0; };
 
   // Integer digits then the tenth, as plain digit values.

@@ -34,12 +34,9 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
 
   // Count pass: only lines that contain "facet normal" are looked at.
   int64_t facets = 0;
-  std::string_view line;
-  while (file.Next(line)) {
-    if (Contains(line, kFacet)) ++facets;
-    if (!meter.Step("Counting facets", 0, 30)) return meter.Cancelled();
-  }
-  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+  if (progress && !progress->Update("Counting facets", 0)) return Progress_Meter::Cancelled();
+  if (!file.Count_Lines_Containing(kFacet, facets))
+    return Outcome::Failure("Cannot read file: " + store.File_Input);
   if (3 * facets - 1 > std::numeric_limits<int32_t>::max())
     return Outcome::Failure("Too many facets for one mesh: " + std::to_string(facets));
 
@@ -58,6 +55,7 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
 
   // Data pass: a facet line, one ignored line, then the corners A, B, C. A
   // facet cut short by the end of the file keeps zeros where it ends.
+  std::string_view line;
   if (!file.Rewind()) return Outcome::Failure("Cannot read file: " + store.File_Input);
   int32_t f = -1;
   int32_t p = -1;
