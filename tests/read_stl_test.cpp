@@ -39,6 +39,9 @@ INSTANTIATE_TEST_SUITE_P(
         Vertex_Case{"vertex", {0, 0, 0}},
         Vertex_Case{"", {0, 0, 0}},
         Vertex_Case{"vertex 1,5 2 3", {1, 2, 3}},
+        // values outside the plain decimal shape take the full grammar
+        Vertex_Case{"vertex 1D2 +2 &H10", {100, 2, 16}},
+        Vertex_Case{"vertex 00000000000000000000001.5 .5e1 2.e-1", {1.5f, 5, 0.2f}},
         // without the keyword the values start at the 7th character
         Vertex_Case{"VERTEX 4 5 6", {4, 5, 6}},
         Vertex_Case{"abcdef9 8 7", {9, 8, 7}},

@@ -146,13 +146,20 @@ bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count
     const char* end = data + end_;
     while (p < end) {
       if (in_counted_line) {
-        while (p < end && *p != '\n' && *p != '\r') ++p;
-        if (p == end) break;
-        ++p;
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const char* stop = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+        if (cr) stop = cr;
+        if (stop == end) {
+          p = end;
+          break;
+        }
+        p = stop + 1;
         in_counted_line = false;
         continue;
       }
-      const void* hit = ::memmem(p, static_cast<size_t>(end - p), needle.data(), needle.size());
+      size_t at = Find_Text(std::string_view(p, static_cast<size_t>(end - p)), needle);
+      const char* hit = at == std::string_view::npos ? nullptr : p + at;
       if (!hit) {
         // The tail may hold the start of a match that the next chunk completes.
         size_t keep = needle.size() - 1;
@@ -160,7 +167,7 @@ bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count
         break;
       }
       ++count;
-      p = static_cast<const char*>(hit) + needle.size();
+      p = hit + needle.size();
       in_counted_line = true;
     }
     consumed_ += static_cast<size_t>(p - (data + begin_));

@@ -124,15 +124,60 @@ double Parse_Number_Slow(std::string_view text) {
 
 }  // namespace
 
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+const char* Scan_Plain_Decimal(const char* p, const char* end, double& value) {
+  bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  uint64_t mantissa = 0;
+  int digits = 0;
+  int scale = 0;
+  const char* start = p;
+  while (p != end && Is_Digit(*p)) {
+    mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+    ++digits;
+  }
+  if (p != end && *p == '.') {
+    ++p;
+    while (p != end && Is_Digit(*p)) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+      ++digits;
+      --scale;
+    }
+  }
+  if (digits == 0 || digits > 19 || p == start) return nullptr;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool exp_negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    int exponent = 0;
+    int exp_digits = 0;
+    while (p != end && Is_Digit(*p) && exp_digits < 6) {
+      exponent = exponent * 10 + (*p++ - '0');
+      ++exp_digits;
+    }
+    if (exp_digits == 0 || (p != end && Is_Digit(*p))) return nullptr;
+    scale += exp_negative ? -exponent : exponent;
+  }
+  if (p != end && (*p == '.' || *p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) return nullptr;
+  if (mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22) return nullptr;
+  double m = static_cast<double>(mantissa);
+  value = scale < 0 ? m / kPowersOfTen[-scale] : m * kPowersOfTen[scale];
+  if (negative) value = -value;
+  return p;
+}
+
 double Parse_Number(std::string_view text) {
-  // Fast path: a plain decimal number with nothing after it that could carry
-  // it on, which is every coordinate that mesh writers produce.
   const char* p = text.data();
   const char* end = p + text.size();
+  double value;
+  const char* stop = Scan_Plain_Decimal(p, end, value);
+  if (stop && (stop == end || !May_Continue(*stop))) return value;
+  // A plain decimal number with nothing after it that could carry it on.
   if (p != end) {
     const char* first = (*p == '-' && p + 1 != end) ? p + 1 : p;
     if (Is_Digit(*first) || *first == '.') {
-      double value;
       auto result = std::from_chars(p, end, value, std::chars_format::general);
       if (result.ec == std::errc() && (result.ptr == end || !May_Continue(*result.ptr)))
         return value;

@@ -14,6 +14,14 @@
 // the double range saturates at the largest finite double.
 double Parse_Number(std::string_view text);
 
+// The fast path of Parse_Number for the shape every mesh writer prints,
+// [-]digits[.digits][(e|E)[+-]digits], converted exactly (the digits fit in
+// 2^53 and the power of ten in 10^22, so one correctly rounded IEEE
+// operation gives the same double as the full conversion). Returns the
+// position just past the number, or nullptr when the text needs the full
+// grammar. The caller decides whether what follows ends the number.
+const char* Scan_Plain_Decimal(const char* text, const char* end, double& value);
+
 // Nearest 32-bit float; saturates at the largest finite float (no infinity).
 float Round_To_Single(double value);
 // Nearest integer, ties to even, saturated at the type's bounds.

@@ -7,15 +7,23 @@ bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 int Read_Blank_Separated(std::string_view text, double* values, int count) {
-  size_t at = 0;
+  const char* p = text.data();
+  const char* end = p + text.size();
   int found = 0;
   for (; found < count; ++found) {
-    while (at < text.size() && Is_Blank(text[at])) ++at;
-    if (at == text.size()) break;
-    size_t end = at;
-    while (end < text.size() && !Is_Blank(text[end])) ++end;
-    values[found] = Parse_Number(text.substr(at, end - at));
-    at = end;
+    while (p != end && Is_Blank(*p)) ++p;
+    if (p == end) break;
+    // Most values are plain decimals that end where the blank starts: read
+    // them while scanning; anything else goes through the full grammar.
+    const char* stop = Scan_Plain_Decimal(p, end, values[found]);
+    if (stop && (stop == end || Is_Blank(*stop))) {
+      p = stop;
+      continue;
+    }
+    const char* token_end = p;
+    while (token_end != end && !Is_Blank(*token_end)) ++token_end;
+    values[found] = Parse_Number(std::string_view(p, static_cast<size_t>(token_end - p)));
+    p = token_end;
   }
   for (int i = found; i < count; ++i) values[i] = 0.0;
   return found;
