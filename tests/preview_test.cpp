@@ -51,6 +51,8 @@ struct Projection_Case {
   ScreenPoint expected;
 };
 
+void PrintTo(const Projection_Case& c, std::ostream* out) { *out << c.name; }
+
 class Projection : public testing::TestWithParam<Projection_Case> {};
 
 // Each row pins one point; both procedures must give it, each from its own mesh.
@@ -171,6 +173,8 @@ struct Corners_Case {
   ScreenPoint a, b, c;
   bool faces_viewer;
 };
+
+void PrintTo(const Corners_Case& c, std::ostream* out) { *out << c.name; }
 
 class Culling : public testing::TestWithParam<Corners_Case> {};
 
