@@ -101,6 +101,14 @@ check "missing input" run 1 "$bin" render "$work/nothing.stl" -o "$work/n.svg"
 check "nothing written" test ! -e "$work/n.svg"
 check "unwritable output" run 1 "$bin" render "$two" -o "$work/missing/dir/x.svg"
 
+# A BASIC data file draws its optimized mesh by default, as the window does
+# after opening one: the same picture as the STL's optimized view.
+check "convert for render" run 0 "$bin" convert "$data/pro2stl-cube-crlf.stl" -o "$work/cube.bas"
+check "render BASIC data" run 0 "$bin" render "$work/cube.bas" -o "$work/cube-bas.svg" --angles 30,40,0 --zoom 20
+check "render STL optimized" run 0 "$bin" render "$data/pro2stl-cube-crlf.stl" -o "$work/cube-stl.svg" --angles 30,40,0 --zoom 20 --mesh optimized
+check "BASIC picture equals the STL's optimized one" cmp -s "$work/cube-bas.svg" "$work/cube-stl.svg"
+check "BASIC picture has lines" grep -q "<line " "$work/cube-bas.svg"
+
 # Usage errors exit 2: the scroll bars' ranges, the size, the formats, the mesh.
 for angles in 360,0,0 0,-1,0 0,0 0,0,0,0 a,b,c 1.5,0,0 "" ,0,0 "0, 0,0"; do
   check "angles '$angles'" run 2 "$bin" render "$two" -o "$work/x.svg" --angles "$angles"
