@@ -1,8 +1,11 @@
-// Micro-benchmarks of the core's hot paths: number parsing, point merging and
-// coordinate formatting.
+// Micro-benchmarks of the core's hot paths: number parsing, point merging,
+// coordinate formatting and reading a PLY file.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "core/mesh_store.h"
 #include "core/parse_number.h"
 #include "export/coordinate_text.h"
+#include "import/read_ply.h"
 #include "merge/optimize_points.h"
 
 namespace {
@@ -70,5 +74,40 @@ void BM_Format_Coordinate(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * values.size());
 }
 BENCHMARK(BM_Format_Coordinate);
+
+// Reading and merging an ASCII PLY grid of side x side points (two faces
+// per grid cell), as a mesh writer lays it out.
+void BM_Read_Ply(benchmark::State& state) {
+  const int side = static_cast<int>(state.range(0));
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("korvane_bench_" + std::to_string(::getpid()) + ".ply");
+  {
+    std::ofstream out(path);
+    const int faces = 2 * (side - 1) * (side - 1);
+    out << "ply\nformat ascii 1.0\nelement vertex " << side * side
+        << "\nproperty float x\nproperty float y\nproperty float z\nelement face " << faces
+        << "\nproperty list uchar int vertex_indices\nend_header\n";
+    char line[96];
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        std::snprintf(line, sizeof line, "%f %f %f\n", x * 0.5, y * 0.25, ((x ^ y) & 7) * 0.1);
+        out << line;
+      }
+    for (int y = 0; y + 1 < side; ++y)
+      for (int x = 0; x + 1 < side; ++x) {
+        int a = y * side + x, b = a + 1, c = a + side + 1, d = a + side;
+        out << "3 " << a << ' ' << b << ' ' << c << "\n3 " << a << ' ' << c << ' ' << d << '\n';
+      }
+  }
+  MeshStore store;
+  store.File_Input = path.string();
+  for (auto _ : state) {
+    Outcome outcome = Read_Ply(store);
+    if (!outcome.ok) state.SkipWithError(outcome.message.c_str());
+  }
+  std::filesystem::remove(path);
+  state.SetItemsProcessed(state.iterations() * (store.Nb_Faces + 1));
+}
+BENCHMARK(BM_Read_Ply)->Arg(708)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -11,3 +11,4 @@ using Command_Run = std::function<int()>;
 
 Command_Run Add_Convert_Command(CLI::App& app);
 Command_Run Add_Info_Command(CLI::App& app);
+Command_Run Add_Render_Command(CLI::App& app);

@@ -10,9 +10,11 @@ int main(int argc, char** argv) {
       "Examples:\n"
       "  stl2bas convert cube.stl -o cube.bas\n"
       "  stl2bas convert scans/*.stl -d out --start 1000 --step 10\n"
-      "  stl2bas info bunny.ply --json\n");
+      "  stl2bas info bunny.ply --json\n"
+      "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20\n");
   Command_Run convert = Add_Convert_Command(app);
   Command_Run info = Add_Info_Command(app);
+  Command_Run render = Add_Render_Command(app);
 
   try {
     app.parse(argc, argv);
@@ -26,5 +28,6 @@ int main(int argc, char** argv) {
   }
   if (app.got_subcommand("convert")) return convert();
   if (app.got_subcommand("info")) return info();
+  if (app.got_subcommand("render")) return render();
   return 2;
 }

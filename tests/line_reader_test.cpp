@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "core/line_reader.h"
+#include "test_files.h"
 
 namespace {
 
-std::string Write_Temp(const std::string& name, const std::string& bytes) {
-  std::string path = ::testing::TempDir() + name;
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
+// Several tests write a file of the same name, and tests run in parallel.
+std::string Write_Temp(const std::string& name, const std::string& bytes) { return Write_Temp_File(name, bytes); }
 
 std::vector<std::string> Lines_Of(const std::string& bytes) {
   Line_Reader reader;

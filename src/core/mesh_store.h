@@ -78,3 +78,9 @@ template <typename T>
 bool Holds_Index(const std::vector<T>& array, int64_t last_index) {
   return last_index >= -1 && last_index < static_cast<int64_t>(array.size());
 }
+
+// Sizes the arrays of an STL or PLY read, afresh and zero-filled:
+// Pts_Normal, Pts_Optimized and Pts_Screen to Nb_Pts_Normal; Faces_Normal,
+// Faces_Optimized and Faces_Visible to Nb_Faces. False when memory runs out
+// (the arrays are then left empty).
+bool Size_Arrays_For_Mesh(MeshStore& store);

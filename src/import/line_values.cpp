@@ -28,3 +28,9 @@ int Read_Blank_Separated(std::string_view text, double* values, int count) {
   for (int i = found; i < count; ++i) values[i] = 0.0;
   return found;
 }
+
+Point3 Read_Point(std::string_view text) {
+  double values[3];
+  Read_Blank_Separated(text, values, 3);
+  return {Round_To_Single(values[0]), Round_To_Single(values[1]), Round_To_Single(values[2])};
+}

@@ -5,7 +5,13 @@
 
 #include <string_view>
 
+#include "core/mesh_store.h"
+
 // Reads the first `count` values of `text` into `values`; a value the text
 // does not hold reads as 0. Returns how many values the text held (at most
 // `count`); anything after them is ignored.
 int Read_Blank_Separated(std::string_view text, double* values, int count);
+
+// The first three values of `text` as a point, each rounded to the nearest
+// 32-bit float.
+Point3 Read_Point(std::string_view text);

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <new>
 
 #include "core/line_reader.h"
 #include "core/parse_number.h"
@@ -18,9 +17,7 @@ constexpr std::string_view kVertex = "vertex";
 Point3 Parse_Stl_Vertex(std::string_view line) {
   size_t keyword = Find_Text(line, kVertex);
   size_t start = keyword == std::string_view::npos ? 6 : keyword + kVertex.size();
-  double values[3];
-  Read_Blank_Separated(start < line.size() ? line.substr(start) : std::string_view(), values, 3);
-  return {Round_To_Single(values[0]), Round_To_Single(values[1]), Round_To_Single(values[2])};
+  return Read_Point(start < line.size() ? line.substr(start) : std::string_view());
 }
 
 Outcome Read_Stl(MeshStore& store, Progress* progress) {
@@ -42,16 +39,8 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
 
   store.Nb_Faces = static_cast<int32_t>(facets - 1);
   store.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
-  try {
-    Size_Array(store.Faces_Normal, store.Nb_Faces);
-    Size_Array(store.Faces_Optimized, store.Nb_Faces);
-    Size_Array(store.Faces_Visible, store.Nb_Faces);
-    Size_Array(store.Pts_Normal, store.Nb_Pts_Normal);
-    Size_Array(store.Pts_Optimized, store.Nb_Pts_Normal);
-    Size_Array(store.Pts_Screen, store.Nb_Pts_Normal);
-  } catch (const std::bad_alloc&) {
+  if (!Size_Arrays_For_Mesh(store))
     return Outcome::Failure("Not enough memory for " + std::to_string(facets) + " facets");
-  }
 
   // Data pass: a facet line, one ignored line, then the corners A, B, C. A
   // facet cut short by the end of the file keeps zeros where it ends.

@@ -14,11 +14,13 @@ struct Segment {
 };
 
 // The view as the scroll bars give it: angles in whole degrees, zoom 1..20.
-// Writes Angle_X, Angle_Y, Angle_Z and Zoom.
+// Writes Angle_X, Angle_Y, Angle_Z and Zoom; a value outside those ranges is
+// held at the nearest end of its range.
 void Set_View(MeshStore& store, int angle_x, int angle_y, int angle_z, int zoom);
 
 // The centre of a drawing area of width x height pixels: Center_X =
-// floor(width / 2) as a float, Center_Y = floor(height / 2).
+// floor(width / 2) as a float, Center_Y = floor(height / 2). Writes
+// Center_X and Center_Y; a negative size counts as 0.
 void Set_Drawing_Area(MeshStore& store, int width, int height);
 
 // Projects the shown mesh (Show_Normal: the normal mesh, else the optimized

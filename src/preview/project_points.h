@@ -1,0 +1,38 @@
+#pragma once
+// Rotation and projection of the shown mesh into Pts_Screen.
+//
+// Each point is turned about X by Angle_X, then about Z by Angle_Z, then
+// about Y by Angle_Y, its depth dropped, scaled by Zoom, moved to the centre
+// (Center_X, Center_Y), floored and stored at its own index of Pts_Screen.
+// The mix of 32- and 64-bit steps is deliberate and decides the integers on
+// the screen: cos(Angle_Z), the turned depth z1 and the product x * cos(Angle_Z)
+// are 32-bit floats, everything else is double; pi is 3.14159.
+//
+// A floor outside -32768..32767 is clamped to that range (a large model at a
+// high zoom lands on the edge of the 16-bit plane instead of wrapping round);
+// a coordinate that turns into NaN is stored as -32768.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/mesh_store.h"
+
+// The last index that a projection of `points` (counter `last`) writes: the
+// counter bounded by both arrays, so that neither is read or written outside.
+int32_t Last_Projected_Index(const std::vector<Point3>& points, int32_t last,
+                             const std::vector<ScreenPoint>& screen);
+
+// Whether all three corners of the face are among the projected points
+// 0..last_projected; a face that is not is never tested or drawn.
+inline bool Face_Within(const Face3& face, int32_t last_projected) {
+  return face.A >= 0 && face.B >= 0 && face.C >= 0 && face.A <= last_projected &&
+         face.B <= last_projected && face.C <= last_projected;
+}
+
+// Reads Angle_X, Angle_Y, Angle_Z, Zoom, Center_X, Center_Y and
+// Pts_Normal(0..Nb_Pts_Normal); writes Pts_Screen(0..the returned index) and
+// nothing past it. Returns the last index written (-1: none).
+int32_t Project_Normal(MeshStore& store);
+
+// The same over Pts_Optimized(0..Nb_Pts_Optimized).
+int32_t Project_Optimized(MeshStore& store);
