@@ -2,6 +2,7 @@
 // window: captions, enabled buttons, the picture, dialogs and messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +44,16 @@ struct Recording_Window : Window_Port {
   std::vector<std::pair<std::string, Dialog_Mode>> dialogs;
   std::vector<std::pair<std::string, std::string>> messages;  // text, title
 
+  // The progress dialog: every call in order ("begin", "end", or the stage
+  // and percent of an update), and the stage at which the user cancels
+  // ("" never). Once cancelled, every update answers false.
+  std::vector<std::pair<std::string, int>> progress;
+  std::string cancel_at;
+  bool progress_open = false;
+  bool cancelled = false;
+  bool updates_outside = false;  // an update came without an open dialog
+  int painted_while_open = 0;    // clears, draws and messages while the dialog was open
+
   void Set_Caption(Label label, std::string_view text) override { captions[label] = std::string(text); }
   void Enable_Button(Button button, bool on) override { enabled[button] = on; }
   std::string Read_Text(Text_Box box) override { return texts[box]; }
@@ -50,10 +61,12 @@ struct Recording_Window : Window_Port {
   int Drawing_Width() override { return width; }
   int Drawing_Height() override { return height; }
   void Clear_Picture() override {
+    painted_while_open += progress_open;
     picture.clear();
     ++clears;
   }
   void Draw_Segments(std::span<const Segment> segments) override {
+    painted_while_open += progress_open;
     ++draws;
     for (const Segment& s : segments) picture.emplace_back(s.From.X, s.From.Y, s.To.X, s.To.Y);
   }
@@ -65,7 +78,23 @@ struct Recording_Window : Window_Port {
     return answer;
   }
   void Show_Message(std::string_view text, std::string_view title) override {
+    painted_while_open += progress_open;
     messages.emplace_back(std::string(text), std::string(title));
+  }
+  void Begin_Progress() override {
+    progress.emplace_back("begin", 0);
+    progress_open = true;
+    cancelled = false;
+  }
+  bool Update_Progress(std::string_view stage, int percent) override {
+    updates_outside |= !progress_open;
+    progress.emplace_back(std::string(stage), percent);
+    if (stage == cancel_at) cancelled = true;
+    return !cancelled;
+  }
+  void End_Progress() override {
+    progress.emplace_back("end", 0);
+    progress_open = false;
   }
 };
 
@@ -108,6 +137,37 @@ std::string Bas(const std::string& counts, const std::string& points, const std:
 }
 
 std::string Two_Faces_Bas() { return Bas("1,2", "0.0,0.0,0.0,0.0,5.0,0.0,5.0,0.0,0.0", "0,1,2,0,2,1"); }
+
+// Files long enough for the readers to report progress, which they do every
+// 16,384 lines they look at (the STL reader looks at 3 of a facet's 7 lines)
+// and the merge every 1,048,576 points.
+
+// A strip of `facets` triangles along X.
+std::string Strip_Stl(int facets) {
+  std::string text = "solid strip\n";
+  for (int i = 0; i < facets; ++i) {
+    std::string x = std::to_string(i), next = std::to_string(i + 1);
+    text += Facet((x + " 0 0").c_str(), (next + " 0 0").c_str(), (x + " 1 0").c_str());
+  }
+  return text + "endsolid strip\n";
+}
+
+// `vertices` vertex lines, then two faces.
+std::string Points_Ply(int vertices) {
+  std::string text = "ply\nformat ascii 1.0\nelement vertex " + std::to_string(vertices) +
+                     "\nproperty float x\nproperty float y\nproperty float z\nelement face 2\n"
+                     "property list uchar int vertex_indices\nend_header\n";
+  for (int i = 0; i < vertices; ++i) text += std::to_string(i % 1000) + " 0 0\n";
+  return text + "3 0 1 2\n3 0 2 1\n";
+}
+
+// `points` points, one a data line, then two faces.
+std::string Points_Bas(int points) {
+  std::string text = "10'Number of Faces and Number of Points\r\n11 data 1," + std::to_string(points - 1) +
+                     "\r\n12'Points from the 3D Object\r\n";
+  for (int i = 0; i < points; ++i) text += std::to_string(13 + i) + " data " + std::to_string(i % 1000) + ".0,0.0,0.0\r\n";
+  return text + "30000'Faces from the 3D Object\r\n30001 data 0,1,2,0,2,1\r\n";
+}
 
 const std::vector<Seg> kFirstFace = {{200, 200, 200, 300}, {200, 300, 300, 200}};
 const std::vector<Seg> kBothFaces = {{200, 200, 200, 300}, {200, 300, 300, 200}, {200, 200, 300, 200},
@@ -483,6 +543,121 @@ INSTANTIATE_TEST_SUITE_P(
                          "Wrong number of Faces or Points"},
         Failed_Read_Case{"zero.bas", "10'Number of Faces and Number of Points\r\n11 data 0,0\r\n", "bas",
                          "Wrong number of Faces or Points"}),
+    [](const auto& info) {
+      std::string name = info.param.name;
+      for (char& ch : name)
+        if (ch == '.') ch = '_';
+      return name;
+    });
+
+// The progress of a read goes to the window's dialog: opened before the
+// read, one update per stage change and every so many lines, each percent at
+// or above the one before, closed before anything is drawn.
+void Expect_Progress_In_Order(const Recording_Window& window) {
+  ASSERT_GE(window.progress.size(), 2u);
+  EXPECT_EQ(window.progress.front().first, "begin");
+  EXPECT_EQ(window.progress.back().first, "end");
+  EXPECT_EQ(std::count_if(window.progress.begin(), window.progress.end(),
+                          [](const auto& call) { return call.first == "begin" || call.first == "end"; }),
+            2);
+  EXPECT_FALSE(window.updates_outside);
+  EXPECT_EQ(window.painted_while_open, 0);
+  int last = 0;
+  for (size_t i = 1; i + 1 < window.progress.size(); ++i) {
+    const auto& [stage, percent] = window.progress[i];
+    EXPECT_GE(percent, last) << stage;
+    EXPECT_LE(percent, 100) << stage;
+    last = percent;
+  }
+}
+
+// The stages of an update list, each once, in the order first reported.
+std::vector<std::string> Stages(const Recording_Window& window) {
+  std::vector<std::string> stages;
+  for (size_t i = 1; i + 1 < window.progress.size(); ++i)
+    if (stages.empty() || stages.back() != window.progress[i].first) stages.push_back(window.progress[i].first);
+  return stages;
+}
+
+TEST_F(CommandsTest, OpenReportsEachStageOfTheReadThenDraws) {
+  Open_Stl("");
+  EXPECT_TRUE(window.progress.empty());  // a refused name reads nothing
+
+  Open_Stl(Write("strip.stl", Strip_Stl(12000)));
+  ASSERT_TRUE(Store().Object_Loaded);
+  Expect_Progress_In_Order(window);
+  EXPECT_EQ(Stages(window), (std::vector<std::string>{"Counting facets", "Reading facets"}));
+  EXPECT_EQ(window.progress[1], (std::pair<std::string, int>{"Counting facets", 0}));
+  for (const auto& [stage, percent] : window.progress) {
+    if (stage == "Reading facets") {
+      EXPECT_TRUE(percent >= 30 && percent <= 80) << percent;
+    }
+  }
+  EXPECT_EQ(window.picture.size(), 24000u);
+  EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
+}
+
+// Cancelling the dialog at any stage of any reader ends the read at once and
+// leaves the window as a failed read does, without a message.
+struct Cancel_Case {
+  const char* name;
+  const char* command;  // "stl", "ply" or "bas"
+  std::string (*file)();
+  const char* stage;  // where the user cancels
+};
+
+void PrintTo(const Cancel_Case& c, std::ostream* out) { *out << c.name; }
+
+class CancelTest : public CommandsTest, public ::testing::WithParamInterface<Cancel_Case> {};
+
+TEST_P(CancelTest, LeavesNoObjectAndShowsNoMessage) {
+  const Cancel_Case& c = GetParam();
+  std::string cube = Write("cube.stl", Cube_Stl());
+  Open_Stl(cube);
+  ASSERT_EQ(window.picture.size(), 24u);
+  const std::string path = Write(c.name, c.file());
+  window.progress.clear();
+  window.cancel_at = c.stage;
+  const std::string command = c.command;
+  if (command == "stl") Open_Stl(path);
+  if (command == "ply") Open_Ply(path);
+  if (command == "bas") Open_Bas(path);
+
+  Expect_Progress_In_Order(window);
+  // The update that answered "cancel" was the read's last.
+  ASSERT_GE(window.progress.size(), 3u);
+  EXPECT_EQ(window.progress[window.progress.size() - 2].first, c.stage);
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_FALSE(Store().Object_Loaded);
+  EXPECT_TRUE(window.picture.empty());
+  EXPECT_FALSE(window.enabled[Button::Cmd_Save]);
+  EXPECT_EQ(Caption(Label::Lbl_File_Input), path);
+
+  // The bars and the mesh buttons draw nothing until an open succeeds.
+  const int paints = window.clears + window.draws;
+  window.values[Scroll_Bar::HScroll_X] = 30;
+  commands.View_Change();
+  commands.Show_Optimized_Mesh();
+  commands.Show_Normal_Mesh();
+  EXPECT_EQ(window.clears + window.draws, paints);
+  EXPECT_EQ(Caption(Label::Lbl_Angle_X), "0");
+
+  window.cancel_at.clear();
+  Open_Stl(cube);
+  EXPECT_TRUE(Store().Object_Loaded);
+  EXPECT_EQ(window.picture.size(), 24u);
+  EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
+  EXPECT_TRUE(window.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stages, CancelTest,
+    ::testing::Values(Cancel_Case{"counting.stl", "stl", [] { return Strip_Stl(10); }, "Counting facets"},
+                      Cancel_Case{"reading.stl", "stl", [] { return Strip_Stl(12000); }, "Reading facets"},
+                      Cancel_Case{"reading.ply", "ply", [] { return Points_Ply(20000); }, "Reading"},
+                      // Enough points for the merge to report once.
+                      Cancel_Case{"merging.ply", "ply", [] { return Points_Ply(1 << 20); }, "Merging points"},
+                      Cancel_Case{"reading.bas", "bas", [] { return Points_Bas(20000); }, "Reading"}),
     [](const auto& info) {
       std::string name = info.param.name;
       for (char& ch : name)

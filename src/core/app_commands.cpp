@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/line_numbering.h"
+#include "core/progress.h"
 #include "export/write_bas.h"
 #include "import/input_kind.h"
 #include "import/read_input.h"
@@ -17,6 +18,21 @@ constexpr std::string_view kBasFilter = "BAS (*.bas)|*.bas";
 
 // A counter as the window shows it: plain digits, "-" when negative.
 std::string Counter_Text(int32_t value) { return std::to_string(value); }
+
+// Passes a read's progress to the window's progress dialog, open for as long
+// as this lives.
+class Window_Progress final : public Progress {
+ public:
+  explicit Window_Progress(Window_Port& window) : window_(window) { window_.Begin_Progress(); }
+  ~Window_Progress() override { window_.End_Progress(); }
+  Window_Progress(const Window_Progress&) = delete;
+  Window_Progress& operator=(const Window_Progress&) = delete;
+
+  bool Update(std::string_view stage, int percent) override { return window_.Update_Progress(stage, percent); }
+
+ private:
+  Window_Port& window_;
+};
 
 // An angle as a 32-bit float shows: at most 7 significant digits, "." as the
 // decimal point, no blanks. Whole degrees show as plain digits.
@@ -57,8 +73,14 @@ void App_Commands::Open(const Open_Command& command) {
   if (!Has_Extension(store_.File_Input, command.extension)) return;
   window_.Set_Caption(Label::Lbl_File_Input, store_.File_Input);
 
-  Outcome read = Read_Input(store_, command.kind);
-  // Whatever a failed read had reached, it leaves no object to draw or save.
+  Outcome read;
+  {
+    // The dialog closes before anything is drawn or shown.
+    Window_Progress progress(window_);
+    read = Read_Input(store_, command.kind, &progress);
+  }
+  // Whatever a failed or cancelled read had reached, it leaves no object to
+  // draw or save; a cancel is silent.
   if (!read.ok) store_.Object_Loaded = false;
   if (!read.ok && read.shown) window_.Show_Message(read.message, kErrorTitle);
 

@@ -31,8 +31,10 @@ class App_Commands {
   // The Click of Cmd_Open, Cmd_Open_Ply and Cmd_Open_Bas. Ask for a file and
   // read it when its name ends in the command's extension (any case); a
   // refused or cancelled name ends the command silently with Cmd_Save left
-  // disabled. Writes File_Input, the mesh (through the reader) and
-  // Show_Normal; a reader's shown failure appears titled "E.R.R.O.R".
+  // disabled. The read reports its stages to the window's progress dialog;
+  // cancelling it ends the read as a failed read ends, without a message.
+  // Writes File_Input, the mesh (through the reader) and Show_Normal; a
+  // reader's shown failure appears titled "E.R.R.O.R".
   void Open_Stl();
   void Open_Ply();
   void Open_Bas();

@@ -1,7 +1,8 @@
 #pragma once
 // What the application commands need of the window, and nothing more: the
 // captions, buttons, text boxes and scroll bars they touch, the drawing
-// area, the one file dialog and the message box. The Qt window implements
+// area, the one file dialog, the message box and the progress dialog of a
+// long read. The Qt window implements
 // it; the command tests implement it with a recording double.
 
 #include <span>
@@ -62,4 +63,14 @@ class Window_Port {
   // A modal message box with the text, the title and a single OK button;
   // returns once the user has closed it.
   virtual void Show_Message(std::string_view text, std::string_view title) = 0;
+
+  // The progress of one read, from Begin_Progress to End_Progress. Update
+  // shows the stage ("Reading facets") and its percentage, 0..100, in a modal
+  // dialog with a Cancel button, which appears only once the read has taken
+  // noticeable time; it returns false once the user has cancelled, and keeps
+  // returning false until End_Progress. While it runs, no other command of
+  // the window can start.
+  virtual void Begin_Progress() = 0;
+  virtual bool Update_Progress(std::string_view stage, int percent) = 0;
+  virtual void End_Progress() = 0;
 };
