@@ -18,6 +18,7 @@
 
 #include "ui/dialog_filter.h"
 #include "ui/picture_box.h"
+#include "ui/read_progress.h"
 
 namespace {
 
@@ -262,3 +263,11 @@ void Main_Window::Show_Message(std::string_view text, std::string_view title) {
                   grid->columnCount());
   box.exec();
 }
+
+void Main_Window::Begin_Progress() { progress_ = std::make_unique<Read_Progress>(this, progress_delay_); }
+
+bool Main_Window::Update_Progress(std::string_view stage, int percent) {
+  return !progress_ || progress_->Update(stage, percent);
+}
+
+void Main_Window::End_Progress() { progress_.reset(); }

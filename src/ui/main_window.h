@@ -5,7 +5,9 @@
 // controls through Window_Port; it decides nothing itself.
 
 #include <array>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class Picture_Box;
+class Read_Progress;
 
 class Main_Window : public QWidget, public Window_Port {
  public:
@@ -34,6 +37,9 @@ class Main_Window : public QWidget, public Window_Port {
   // Receives the messages instead of showing a message box, for tests.
   using Message_Sink = std::function<void(std::string_view text, std::string_view title)>;
   void Set_Message_Sink(Message_Sink sink) { message_sink_ = std::move(sink); }
+  // How long a read runs before its progress dialog may appear; tests set 0
+  // to see it on any read that reports progress.
+  void Set_Progress_Delay(std::chrono::milliseconds delay) { progress_delay_ = delay; }
 
   App_Commands& Commands() { return commands_; }
 
@@ -48,6 +54,9 @@ class Main_Window : public QWidget, public Window_Port {
   void Draw_Segments(std::span<const Segment> segments) override;
   std::string Choose_File(std::string_view filter, Dialog_Mode mode) override;
   void Show_Message(std::string_view text, std::string_view title) override;
+  void Begin_Progress() override;
+  bool Update_Progress(std::string_view stage, int percent) override;
+  void End_Progress() override;
 
  protected:
   // Closing the window ends the program.
@@ -62,5 +71,8 @@ class Main_Window : public QWidget, public Window_Port {
   QString dialog_folder_;  // where the file dialog opens next
   File_Chooser chooser_;
   Message_Sink message_sink_;
+  // A read that lasts a fifth of a second shows its progress.
+  std::chrono::milliseconds progress_delay_{200};
+  std::unique_ptr<Read_Progress> progress_;  // while a read runs
   App_Commands commands_{*this};
 };
