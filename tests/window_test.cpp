@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -16,7 +17,9 @@
 #include <QtTest>
 
 #include <cmath>
+#include <chrono>
 #include <deque>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -44,6 +47,39 @@ int Black_Pixels(const QImage& image) {
   return count;
 }
 
+// A strip of `facets` triangles along X, as ASCII STL: with some thousands
+// of facets the reader reports its progress a few times.
+std::string Strip_Stl(int facets) {
+  std::string text = "solid strip\n";
+  for (int i = 0; i < facets; ++i) {
+    std::string x = std::to_string(i), next = std::to_string(i + 1);
+    text += "facet normal 0 0 1\nouter loop\nvertex " + x + " 0 0\nvertex " + next + " 0 0\nvertex " + x +
+            " 1 0\nendloop\nendfacet\n";
+  }
+  return text + "endsolid strip\n";
+}
+
+// Counts the progress dialogs that are shown, however briefly.
+class Dialog_Counter : public QObject {
+ public:
+  int shown = 0;
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(object)) ++shown;
+    return false;
+  }
+};
+
+// What the progress dialog showed, sampled while a read runs.
+struct Progress_Sample {
+  QString stage;
+  int percent;
+  bool visible;
+  Qt::WindowModality modality;
+  bool active_modal;  // the application's active modal widget
+};
+
 }  // namespace
 
 class Window_Test : public QObject {
@@ -52,6 +88,7 @@ class Window_Test : public QObject {
  private:
   std::unique_ptr<Main_Window> window_;
   std::deque<std::string> answers_;
+  int files_asked_ = 0;  // file dialogs the commands showed
   std::vector<std::pair<std::string, std::string>> messages_;
   QTemporaryDir folder_;
 
@@ -75,13 +112,37 @@ class Window_Test : public QObject {
     return path;
   }
   const QImage& Picture() { return Find<Picture_Box>("Picture1")->Image(); }
+  std::string Write(const char* name, const std::string& text) { return Write(name, text.c_str()); }
+
+  // Runs an open command while a timer looks at the progress dialog each
+  // time the read lets events through; `on_sample` may act on the dialog.
+  std::vector<Progress_Sample> Open_Watching_Progress(
+      const char* button, const std::string& path,
+      const std::function<void(QProgressDialog*, const Progress_Sample&)>& on_sample = {}) {
+    std::vector<Progress_Sample> samples;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      auto* dialog = window_->findChild<QProgressDialog*>();
+      if (!dialog) return;
+      samples.push_back({dialog->labelText(), dialog->value(), dialog->isVisible(), dialog->windowModality(),
+                         QApplication::activeModalWidget() == dialog});
+      if (on_sample) on_sample(dialog, samples.back());
+    });
+    watch.start();
+    Click_With_File(button, path);
+    watch.stop();
+    return samples;
+  }
 
  private slots:
   void init() {
     answers_.clear();
     messages_.clear();
     window_ = std::make_unique<Main_Window>();
+    files_asked_ = 0;
     window_->Set_File_Chooser([this](std::string_view, Dialog_Mode) {
+      ++files_asked_;
       std::string answer = answers_.empty() ? std::string() : answers_.front();
       if (!answers_.empty()) answers_.pop_front();
       return answer;
@@ -559,6 +620,98 @@ class Window_Test : public QObject {
     auto* picture = Find<Picture_Box>("Picture1");
     QImage shown = picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown, picture->Image());
+  }
+
+  // A read that takes a while shows its stage and percentage in a modal
+  // dialog, which blocks the window's buttons and is gone once the read ends.
+  void progressDialogShowsWhileAReadRuns() {
+    window_->show();
+    window_->Set_Progress_Delay(std::chrono::milliseconds(0));
+    std::string strip = Write("strip.stl", Strip_Stl(12000));
+    int clicks_tried = 0;
+    auto samples = Open_Watching_Progress("Cmd_Open", strip, [&](QProgressDialog*, const Progress_Sample&) {
+      // A click on Open PLY File as the window system delivers it.
+      if (clicks_tried++ == 0) {
+        QPushButton* open_ply = Find<QPushButton>("Cmd_Open_Ply");
+        QTest::mouseClick(window_->windowHandle(), Qt::LeftButton, {},
+                          open_ply->mapTo(window_.get(), open_ply->rect().center()));
+      }
+    });
+    QVERIFY(!samples.empty());
+    bool reading_seen = false;
+    for (const Progress_Sample& sample : samples) {
+      QVERIFY(sample.visible);
+      QCOMPARE(sample.modality, Qt::ApplicationModal);
+      QVERIFY(sample.active_modal);
+      QVERIFY(sample.stage == "Counting facets" || sample.stage == "Reading facets");
+      if (sample.stage == "Reading facets") {
+        reading_seen = true;
+        QVERIFY2(sample.percent >= 30 && sample.percent <= 80, qPrintable(QString::number(sample.percent)));
+      }
+    }
+    QVERIFY(reading_seen);
+    QCOMPARE(files_asked_, 1);  // the click on Open PLY File did not get through
+    QVERIFY(window_->findChildren<QProgressDialog*>().isEmpty());
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11999"));
+    QVERIFY(Enabled("Cmd_Save"));
+    QVERIFY(Black_Pixels(Picture()) > 0);
+    QVERIFY(messages_.empty());
+  }
+
+  // A read that ends within the delay never shows the dialog, not even for
+  // an instant.
+  void quickReadShowsNoProgressDialog() {
+    Dialog_Counter counter;
+    qApp->installEventFilter(&counter);
+    Click_With_File("Cmd_Open", Write("strip.stl", Strip_Stl(12000)));
+    Click_With_File("Cmd_Open", kSampleCube);
+    qApp->removeEventFilter(&counter);
+    QCOMPARE(counter.shown, 0);
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11"));
+
+    // The same read with no delay does show it: the counter sees it.
+    window_->Set_Progress_Delay(std::chrono::milliseconds(0));
+    qApp->installEventFilter(&counter);
+    Click_With_File("Cmd_Open", Write("strip.stl", Strip_Stl(12000)));
+    qApp->removeEventFilter(&counter);
+    QCOMPARE(counter.shown, 1);
+  }
+
+  // Cancel leaves the window as a failed read does: no object, a blank
+  // picture, Save disabled, bars and mesh buttons drawing nothing, and no
+  // message.
+  void cancellingTheProgressDialogLeavesNoObject() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    QVERIFY(Black_Pixels(Picture()) > 0);
+    window_->Set_Progress_Delay(std::chrono::milliseconds(0));
+    std::string strip = Write("strip.stl", Strip_Stl(12000));
+    bool cancelled = false;
+    auto samples = Open_Watching_Progress("Cmd_Open", strip, [&](QProgressDialog* dialog, const Progress_Sample& s) {
+      if (s.stage != "Reading facets" || cancelled) return;
+      cancelled = true;
+      QPushButton* cancel = dialog->findChild<QPushButton*>();
+      QVERIFY(cancel);
+      QCOMPARE(cancel->text(), QString("Cancel"));
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    QVERIFY(cancelled);
+    QCOMPARE(samples.back().stage, QString("Reading facets"));  // the read stopped there
+    QVERIFY(window_->findChildren<QProgressDialog*>().isEmpty());
+    QVERIFY(messages_.empty());
+    QCOMPARE(Caption("Lbl_File_Input"), QString::fromStdString(strip));
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    QVERIFY(!Enabled("Cmd_Save"));
+
+    Find<QScrollBar>("HScroll_X")->setValue(90);
+    Click("Cmd_Optimized_Meshe");
+    Click("Cmd_Normal_Meshe");
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
+
+    Click_With_File("Cmd_Open", kSampleCube);
+    QVERIFY(Black_Pixels(Picture()) > 0);
+    QVERIFY(Enabled("Cmd_Save"));
+    QVERIFY(messages_.empty());
   }
 
   void dialogFilters_data() {
