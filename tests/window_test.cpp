@@ -658,6 +658,39 @@ class Window_Test : public QObject {
     QVERIFY(messages_.empty());
   }
 
+  // Before the dialog appears the read already lets events through, but no
+  // click, key or close reaches the window until the read is over.
+  void windowTakesNoInputWhileAReadRuns() {
+    window_->show();
+    std::string strip = Write("strip.stl", Strip_Stl(12000));
+    bool poked = false, while_reading = false;
+    QTimer poke;
+    poke.setInterval(0);
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+      if (poked) return;
+      poked = true;
+      while_reading = Caption("Lbl_File_Input") == QString::fromStdString(strip) &&
+                      Caption("Lbl_Nb_Faces_Normal") == "0" && !window_->findChild<QProgressDialog*>();
+      QTest::mouseClick(Find<QPushButton>("Cmd_Open_Ply"), Qt::LeftButton);
+      QTest::keyClick(Find<QScrollBar>("HScroll_X"), Qt::Key_Right);
+      window_->close();
+    });
+    poke.start();
+    Click_With_File("Cmd_Open", strip);
+    poke.stop();
+    QVERIFY(poked);
+    QVERIFY(while_reading);
+    QCOMPARE(files_asked_, 1);
+    QCOMPARE(Find<QScrollBar>("HScroll_X")->value(), 0);
+    QVERIFY(window_->isVisible());
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11999"));
+
+    // Once the read is over the window takes input again.
+    QTest::keyClick(Find<QScrollBar>("HScroll_X"), Qt::Key_Right);
+    QCOMPARE(Find<QScrollBar>("HScroll_X")->value(), 1);
+    QCOMPARE(Caption("Lbl_Angle_X"), QString("1"));
+  }
+
   // A read that ends within the delay never shows the dialog, not even for
   // an instant.
   void quickReadShowsNoProgressDialog() {
@@ -693,8 +726,12 @@ class Window_Test : public QObject {
       QVERIFY(cancel);
       QCOMPARE(cancel->text(), QString("Cancel"));
       QTest::mouseClick(cancel, Qt::LeftButton);
+      // The dialog is gone at once; a click that follows in the window
+      // before the read has stopped starts nothing.
+      QTest::mouseClick(Find<QPushButton>("Cmd_Open_Ply"), Qt::LeftButton);
     });
     QVERIFY(cancelled);
+    QCOMPARE(files_asked_, 2);
     QCOMPARE(samples.back().stage, QString("Reading facets"));  // the read stopped there
     QVERIFY(window_->findChildren<QProgressDialog*>().isEmpty());
     QVERIFY(messages_.empty());

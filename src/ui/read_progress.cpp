@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include <QCoreApplication>
-#include <QEventLoop>
+#include <QEvent>
 #include <QProgressDialog>
+#include <QWidget>
 
 namespace {
 
@@ -17,14 +18,52 @@ constexpr int kDialogWidth = 340;
 
 QString Text_Of(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// Events by which the user could start a command.
+bool Is_User_Input(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 Read_Progress::Read_Progress(QWidget* owner, std::chrono::milliseconds delay) : owner_(owner), delay_(delay) {
   started_.start();
   last_events_.start();
+  QCoreApplication::instance()->installEventFilter(this);
 }
 
-Read_Progress::~Read_Progress() = default;
+Read_Progress::~Read_Progress() {
+  QCoreApplication::instance()->removeEventFilter(this);
+  dialog_.reset();
+}
+
+bool Read_Progress::eventFilter(QObject* target, QEvent* event) {
+  if (!owner_ || !target->isWidgetType()) return false;
+  QWidget* widget = static_cast<QWidget*>(target);
+  if (widget->window() != owner_) return false;  // the dialog's own input passes
+  if (event->type() == QEvent::Close && widget == owner_) {
+    event->ignore();  // a close event that is not ignored closes the window even when filtered
+    return true;
+  }
+  return Is_User_Input(event->type());
+}
 
 bool Read_Progress::Due(int percent) const {
   const qint64 elapsed = started_.elapsed();
@@ -55,9 +94,7 @@ void Read_Progress::Show() {
 void Read_Progress::Process_Events(bool now) {
   if (!now && last_events_.elapsed() < kEventInterval_ms) return;
   last_events_.start();
-  // Before the modal dialog is up, a click in the window would start a
-  // command in the middle of this one.
-  QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+  QCoreApplication::processEvents();
 }
 
 bool Read_Progress::Update(std::string_view stage, int percent) {

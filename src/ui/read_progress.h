@@ -2,32 +2,41 @@
 // The progress dialog of one long read: the stage, its percentage and a
 // Cancel button. Opening a small file never flashes it: it appears only once
 // the read has run for `delay` and, by its percentage, still has at least
-// half of that to go. The read runs on the window's one thread, so Update
-// also lets the window repaint and the dialog take its clicks; it never lets
-// another command start: until the dialog appears no keyboard or mouse input
-// is taken at all, and the dialog is modal.
+// half of that to go.
+//
+// The read runs on the window's one thread, so Update also lets pending
+// events through now and then: the window repaints and the dialog takes its
+// clicks. No other command can start meanwhile: from construction to
+// destruction every keyboard and mouse event aimed at the owner window is
+// dropped, before the dialog appears as much as after a cancel, and the
+// dialog itself is modal.
 
 #include <chrono>
 #include <memory>
 #include <string_view>
 
 #include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 
 class QProgressDialog;
 class QWidget;
 
-class Read_Progress {
+class Read_Progress : public QObject {
  public:
-  // Starts timing the read; shows nothing yet.
+  // Starts timing the read and holds off input to `owner`; shows nothing yet.
   Read_Progress(QWidget* owner, std::chrono::milliseconds delay);
-  ~Read_Progress();  // closes the dialog
+  ~Read_Progress() override;  // closes the dialog and lets input through again
   Read_Progress(const Read_Progress&) = delete;
   Read_Progress& operator=(const Read_Progress&) = delete;
 
   // Shows the stage and percent (held to 0..100) once the dialog is due.
   // False once the user has cancelled, and from then on.
   bool Update(std::string_view stage, int percent);
+
+ protected:
+  // Drops the owner window's keyboard and mouse input and its closing.
+  bool eventFilter(QObject* target, QEvent* event) override;
 
  private:
   bool Due(int percent) const;
