@@ -2,8 +2,8 @@
 // What the application commands need of the window, and nothing more: the
 // captions, buttons, text boxes and scroll bars they touch, the drawing
 // area, the one file dialog, the message box and the progress dialog of a
-// long read. The Qt window implements
-// it; the command tests implement it with a recording double.
+// long read. The Qt window implements it; the command tests implement it
+// with a recording double.
 
 #include <span>
 #include <string>
