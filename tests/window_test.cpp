@@ -696,7 +696,8 @@ class Window_Test : public QObject {
   void quickReadShowsNoProgressDialog() {
     Dialog_Counter counter;
     qApp->installEventFilter(&counter);
-    Click_With_File("Cmd_Open", Write("strip.stl", Strip_Stl(12000)));
+    // Long enough to report its progress once while reading.
+    Click_With_File("Cmd_Open", Write("strip.stl", Strip_Stl(6000)));
     Click_With_File("Cmd_Open", kSampleCube);
     qApp->removeEventFilter(&counter);
     QCOMPARE(counter.shown, 0);
@@ -705,7 +706,7 @@ class Window_Test : public QObject {
     // The same read with no delay does show it: the counter sees it.
     window_->Set_Progress_Delay(std::chrono::milliseconds(0));
     qApp->installEventFilter(&counter);
-    Click_With_File("Cmd_Open", Write("strip.stl", Strip_Stl(12000)));
+    Click_With_File("Cmd_Open", Write("strip.stl", Strip_Stl(6000)));
     qApp->removeEventFilter(&counter);
     QCOMPARE(counter.shown, 1);
   }
