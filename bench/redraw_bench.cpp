@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
