@@ -1,4 +1,5 @@
 // Line splitting over the reader's chunked buffer.
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -105,6 +106,29 @@ TEST(LineReader, CountsLinesContainingAText) {
     expected += hit;
   }
   EXPECT_EQ(Count_In(lines, "facet normal"), expected);
+}
+
+TEST(LineReader, CountingReportsEachChunkAndStopsWhenAsked) {
+  std::string bytes;
+  while (bytes.size() < (3u << 20)) bytes += "facet normal 0 0 1\n";
+  Line_Reader reader;
+  ASSERT_TRUE(reader.Open(Write_Temp("chunks.txt", bytes)));
+  std::vector<uint64_t> seen;
+  int64_t count = 0;
+  EXPECT_TRUE(reader.Count_Lines_Containing("facet normal", count, [&](uint64_t consumed) {
+    seen.push_back(consumed);
+    return true;
+  }));
+  EXPECT_EQ(count, static_cast<int64_t>(bytes.size() / 19));
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+
+  ASSERT_TRUE(reader.Rewind());
+  int calls = 0;
+  EXPECT_FALSE(reader.Count_Lines_Containing("facet normal", count, [&](uint64_t) { return ++calls < 2; }));
+  EXPECT_EQ(calls, 2);
+  EXPECT_FALSE(reader.Read_Failed());
+  EXPECT_LT(count, static_cast<int64_t>(bytes.size() / 19));
 }
 
 TEST(FindText, CaseSensitiveAnywhere) {

@@ -136,7 +136,8 @@ size_t Find_Text(std::string_view line, std::string_view needle) {
   return std::string_view::npos;
 }
 
-bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count) {
+bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count,
+                                         const std::function<bool(uint64_t)>& keep_going) {
   count = 0;
   if (fd_ < 0 || needle.empty()) return false;
   bool in_counted_line = false;  // a match was found and its line end not yet
@@ -172,6 +173,7 @@ bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count
     }
     consumed_ += static_cast<size_t>(p - (data + begin_));
     begin_ = static_cast<size_t>(p - data);
+    if (keep_going && !keep_going(consumed_)) return false;
     if (!Fill()) break;
   }
   return !failed_;

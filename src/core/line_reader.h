@@ -6,6 +6,7 @@
 // line after it. Lines have no length limit.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +29,11 @@ class Line_Reader {
   bool Read_Failed() const { return failed_; }
   // From the current position to the end of the file: how many lines
   // contain `needle` (a text without line ends). Scans whole chunks at
-  // memory speed instead of line by line. False after a read error.
-  bool Count_Lines_Containing(std::string_view needle, int64_t& count);
+  // memory speed instead of line by line. After each chunk it calls
+  // `keep_going` (when given) with Bytes_Consumed(); a false answer stops the
+  // count. False after a read error (Read_Failed) or when stopped.
+  bool Count_Lines_Containing(std::string_view needle, int64_t& count,
+                              const std::function<bool(uint64_t)>& keep_going = {});
 
   uint64_t File_Size() const { return file_size_; }
   // Bytes handed out as lines so far (line ends included): progress.

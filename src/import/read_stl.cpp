@@ -31,9 +31,13 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
 
   // Count pass: only lines that contain "facet normal" are looked at.
   int64_t facets = 0;
-  if (progress && !progress->Update("Counting facets", 0)) return Progress_Meter::Cancelled();
-  if (!file.Count_Lines_Containing(kFacet, facets))
-    return Outcome::Failure("Cannot read file: " + store.File_Input);
+  const uint64_t size = file.File_Size();
+  auto counting = [&](uint64_t consumed) {
+    return !progress || progress->Update("Counting facets", size ? static_cast<int>(consumed * 30 / size) : 0);
+  };
+  if (!counting(0)) return Progress_Meter::Cancelled();
+  if (!file.Count_Lines_Containing(kFacet, facets, counting))
+    return file.Read_Failed() ? Outcome::Failure("Cannot read file: " + store.File_Input) : Progress_Meter::Cancelled();
   if (3 * facets - 1 > std::numeric_limits<int32_t>::max())
     return Outcome::Failure("Too many facets for one mesh: " + std::to_string(facets));
 
