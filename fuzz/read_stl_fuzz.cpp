@@ -1,0 +1,80 @@
+// Read_Stl on any bytes. Besides the store's invariants, the read is
+// compared with a plain walk over the reference lines: the facet count is the
+// number of lines holding "facet normal", and facet f owns the three lines
+// after the one that follows its facet line (points 3f, 3f+1, 3f+2). The
+// line reader itself must hand out exactly the reference lines.
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "check_store.h"
+#include "core/line_reader.h"
+#include "fuzz_file.h"
+#include "import/read_stl.h"
+#include "reference_lines.h"
+#include "require.h"
+
+namespace {
+
+bool Same_Bits(const Point3& a, const Point3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void Check_Line_Reader(const std::string& path, const std::vector<std::string_view>& expected) {
+  Line_Reader reader;
+  Require(reader.Open(path), "the input file opens");
+  std::string_view line;
+  size_t count = 0;
+  while (reader.Next(line)) {
+    Require(count < expected.size() && line == expected[count], "the line reader hands out the reference lines");
+    ++count;
+  }
+  Require(!reader.Read_Failed() && count == expected.size(), "the line reader reads every line");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  MeshStore store;
+  store.Object_Loaded = true;  // as an earlier load left it
+  store.File_Input = Fuzz_Input_Path(data, size);
+  const Outcome outcome = Read_Stl(store);
+  Check_Outcome(store, outcome);
+
+  const std::vector<std::string_view> lines = Reference_Lines(text);
+  Check_Line_Reader(store.File_Input, lines);
+
+  int64_t facets = 0;
+  for (std::string_view line : lines) facets += line.find("facet normal") != std::string_view::npos;
+  Require(store.Nb_Faces == facets - 1 && store.Nb_Pts_Normal == 3 * facets - 1,
+          "Nb_Faces and Nb_Pts_Normal follow the facet lines");
+
+  std::vector<Point3> points(static_cast<size_t>(3 * facets));
+  std::vector<Face3> faces(static_cast<size_t>(facets));
+  int64_t f = -1, p = -1;
+  for (size_t i = 0; i < lines.size();) {
+    if (lines[i++].find("facet normal") == std::string_view::npos) continue;
+    ++f;
+    if (i++ >= lines.size()) break;
+    int32_t* corners[3] = {&faces[f].A, &faces[f].B, &faces[f].C};
+    bool complete = true;
+    for (int32_t* corner : corners) {
+      if (i >= lines.size()) {
+        complete = false;
+        break;
+      }
+      points[++p] = Parse_Stl_Vertex(lines[i++]);
+      *corner = int32_t(p);
+    }
+    if (!complete) break;
+  }
+  Require(outcome.ok == (f > 0 && p > 0), "the read succeeds exactly when two facets were read");
+  for (int64_t k = 0; k < 3 * facets; ++k)
+    Require(Same_Bits(store.Pts_Normal[k], points[k]), "Pts_Normal holds the vertex lines of the facets");
+  for (int64_t k = 0; k < facets; ++k)
+    Require(std::memcmp(&store.Faces_Normal[k], &faces[k], sizeof(Face3)) == 0,
+            "facet f owns points 3f, 3f+1 and 3f+2, zero where the file ends");
+
+  if (outcome.ok) Check_Mesh_Read(store);
+  return 0;
+}
