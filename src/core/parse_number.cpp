@@ -129,42 +129,44 @@ double Parse_Number_Slow(std::string_view text) {
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// Appends the digits at p to `mantissa`; returns where they stop.
+inline const char* Read_Digits(const char* p, const char* end, uint64_t& mantissa) {
+  for (; p != end; ++p) {
+    unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit > 9) break;
+    mantissa = mantissa * 10 + digit;
+  }
+  return p;
+}
+
 const char* Scan_Plain_Decimal(const char* p, const char* end, double& value) {
-  bool negative = p != end && *p == '-';
-  if (negative) ++p;
+  const bool negative = p != end && *p == '-';
+  p += negative;
   uint64_t mantissa = 0;
-  int digits = 0;
-  int scale = 0;
-  const char* start = p;
-  while (p != end && Is_Digit(*p)) {
-    mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
-    ++digits;
-  }
+  const char* integer_start = p;
+  p = Read_Digits(p, end, mantissa);
+  long digits = p - integer_start;
+  long scale = 0;
   if (p != end && *p == '.') {
-    ++p;
-    while (p != end && Is_Digit(*p)) {
-      mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
-      ++digits;
-      --scale;
-    }
+    const char* fraction_start = ++p;
+    p = Read_Digits(p, end, mantissa);
+    scale = -(p - fraction_start);
+    digits -= scale;
   }
-  if (digits == 0 || digits > 19 || p == start) return nullptr;
+  if (digits == 0 || digits > 19) return nullptr;
   if (p != end && (*p == 'e' || *p == 'E')) {
     ++p;
-    bool exp_negative = p != end && *p == '-';
+    const bool exp_negative = p != end && *p == '-';
     if (p != end && (*p == '-' || *p == '+')) ++p;
-    int exponent = 0;
-    int exp_digits = 0;
-    while (p != end && Is_Digit(*p) && exp_digits < 6) {
-      exponent = exponent * 10 + (*p++ - '0');
-      ++exp_digits;
-    }
-    if (exp_digits == 0 || (p != end && Is_Digit(*p))) return nullptr;
-    scale += exp_negative ? -exponent : exponent;
+    uint64_t exponent = 0;
+    const char* exponent_start = p;
+    p = Read_Digits(p, end, exponent);
+    if (p == exponent_start || p - exponent_start > 6) return nullptr;
+    scale += exp_negative ? -static_cast<long>(exponent) : static_cast<long>(exponent);
   }
   if (p != end && (*p == '.' || *p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) return nullptr;
   if (mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22) return nullptr;
-  double m = static_cast<double>(mantissa);
+  const double m = static_cast<double>(mantissa);
   value = scale < 0 ? m / kPowersOfTen[-scale] : m * kPowersOfTen[scale];
   if (negative) value = -value;
   return p;
