@@ -1,10 +1,13 @@
 // Read_Bas on any bytes, over a store that an earlier STL load left holding
 // a normal mesh: the normal mesh stays as it was whatever the file holds,
-// Object_Loaded is set exactly on success, and a successful read leaves the
-// optimized arrays sized to the counters of the file's count line.
+// Object_Loaded is set exactly on success, a successful read leaves the
+// optimized arrays sized to the counters of the file's count line, and the
+// preview reads nothing outside the arrays, even with the file's face
+// corners as written and the earlier normal mesh under the file's Nb_Faces.
 #include <cstdint>
 #include <cstring>
 
+#include "check_preview.h"
 #include "check_store.h"
 #include "fuzz_file.h"
 #include "import/read_bas.h"
@@ -44,5 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               store.Nb_Pts_Normal == before.Nb_Pts_Normal,
           "a BASIC data read leaves the normal mesh alone");
   if (outcome.ok) Check_Bas_Read(store);
+  Check_Preview(store);
   return 0;
 }

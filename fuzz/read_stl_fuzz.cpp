@@ -2,12 +2,14 @@
 // compared with a plain walk over the reference lines: the facet count is the
 // number of lines holding "facet normal", and facet f owns the three lines
 // after the one that follows its facet line (points 3f, 3f+1, 3f+2). The
-// line reader itself must hand out exactly the reference lines.
+// line reader itself must hand out exactly the reference lines, and the
+// preview must read nothing outside the arrays whatever the read left.
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "check_preview.h"
 #include "check_store.h"
 #include "core/line_reader.h"
 #include "fuzz_file.h"
@@ -76,5 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "facet f owns points 3f, 3f+1 and 3f+2, zero where the file ends");
 
   if (outcome.ok) Check_Mesh_Read(store);
+  Check_Preview(store);
   return 0;
 }
