@@ -1,0 +1,129 @@
+#include "core/app_commands.h"
+
+#include <charconv>
+#include <string>
+
+#include "core/line_numbering.h"
+#include "export/write_bas.h"
+#include "import/input_kind.h"
+#include "import/read_input.h"
+
+namespace {
+
+constexpr std::string_view kErrorTitle = "E.R.R.O.R";
+constexpr std::string_view kNormalMesh = "Normal Meshe";
+constexpr std::string_view kOptimizedMesh = "Optimized Meshe";
+constexpr std::string_view kBasFilter = "BAS (*.bas)|*.bas";
+
+// A counter as the window shows it: plain digits, "-" when negative.
+std::string Counter_Text(int32_t value) { return std::to_string(value); }
+
+// An angle as a 32-bit float shows: at most 7 significant digits, "." as the
+// decimal point, no blanks. Whole degrees show as plain digits.
+std::string Angle_Text(float angle) {
+  char text[32];
+  auto result = std::to_chars(text, text + sizeof text, angle, std::chars_format::general, 7);
+  return std::string(text, result.ptr);
+}
+
+}  // namespace
+
+// What sets the three open commands apart.
+struct App_Commands::Open_Command {
+  std::string_view filter;
+  std::string_view extension;
+  Input_Kind kind;
+  bool show_normal;
+  std::string_view mesh_text;
+};
+
+void App_Commands::Start_Up() {
+  store_.Object_Loaded = false;
+  Set_View(store_, window_.Read_Value(Scroll_Bar::HScroll_X), window_.Read_Value(Scroll_Bar::HScroll_Y),
+           window_.Read_Value(Scroll_Bar::HScroll_Z), window_.Read_Value(Scroll_Bar::HScroll_Zoom));
+  Set_Drawing_Area(store_, window_.Drawing_Width(), window_.Drawing_Height());
+  store_.Show_Normal = true;
+}
+
+void App_Commands::Open_Stl() { Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}); }
+
+void App_Commands::Open_Ply() { Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}); }
+
+void App_Commands::Open_Bas() { Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}); }
+
+void App_Commands::Open(const Open_Command& command) {
+  window_.Enable_Button(Button::Cmd_Save, false);
+  store_.File_Input = window_.Choose_File(command.filter, Dialog_Mode::Open);
+  if (!Has_Extension(store_.File_Input, command.extension)) return;
+  window_.Set_Caption(Label::Lbl_File_Input, store_.File_Input);
+
+  Outcome read = Read_Input(store_, command.kind);
+  // Whatever a failed read had reached, it leaves no object to draw or save.
+  if (!read.ok) store_.Object_Loaded = false;
+  if (!read.ok && read.shown) window_.Show_Message(read.message, kErrorTitle);
+
+  window_.Set_Caption(Label::Lbl_Nb_Faces_Normal, Counter_Text(store_.Nb_Faces));
+  // A BASIC data file has no normal mesh: its points are its only points.
+  int32_t points = command.kind == Input_Kind::Bas ? store_.Nb_Pts_Optimized : store_.Nb_Pts_Normal;
+  window_.Set_Caption(Label::Lbl_Nb_Pts_Normal, Counter_Text(points));
+  store_.Show_Normal = command.show_normal;
+  if (store_.Object_Loaded)
+    Redraw();
+  else
+    window_.Clear_Picture();  // the earlier object is gone
+  window_.Set_Caption(Label::Lbl_Nb_Pts_Optimized, Counter_Text(store_.Nb_Pts_Optimized));
+  window_.Set_Caption(Label::Lbl_Meshe, command.mesh_text);
+  window_.Enable_Button(Button::Cmd_Normal_Meshe, command.show_normal);
+  window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
+}
+
+void App_Commands::Show_Normal_Mesh() {
+  store_.Show_Normal = true;
+  window_.Set_Caption(Label::Lbl_Meshe, kNormalMesh);
+  if (store_.Object_Loaded) Redraw();
+}
+
+void App_Commands::Show_Optimized_Mesh() {
+  store_.Show_Normal = false;
+  window_.Set_Caption(Label::Lbl_Meshe, kOptimizedMesh);
+  if (store_.Object_Loaded) Redraw();
+}
+
+void App_Commands::Save() {
+  store_.File_Output = window_.Choose_File(kBasFilter, Dialog_Mode::Save);
+  if (store_.File_Output.empty()) {
+    window_.Show_Message("Wrong file name", kErrorTitle);
+    return;
+  }
+  window_.Set_Caption(Label::Lbl_File_Output, store_.File_Output);
+
+  Outcome numbering = Set_Line_Numbering(store_, window_.Read_Text(Text_Box::Txt_Basic_Start),
+                                         window_.Read_Text(Text_Box::Txt_Basic_Line_Step));
+  if (!numbering.ok) {
+    window_.Show_Message(numbering.message, kErrorTitle);
+    return;
+  }
+  Outcome written = Write_Bas(store_);
+  if (!written.ok) {
+    window_.Show_Message(written.message, kErrorTitle);
+    return;
+  }
+  window_.Show_Message("Basic File Saved", "Saving OK");
+}
+
+void App_Commands::View_Change() {
+  if (store_.Object_Loaded) Redraw();
+}
+
+void App_Commands::Redraw() {
+  Set_View(store_, window_.Read_Value(Scroll_Bar::HScroll_X), window_.Read_Value(Scroll_Bar::HScroll_Y),
+           window_.Read_Value(Scroll_Bar::HScroll_Z), window_.Read_Value(Scroll_Bar::HScroll_Zoom));
+  window_.Set_Caption(Label::Lbl_Angle_X, Angle_Text(store_.Angle_X));
+  window_.Set_Caption(Label::Lbl_Angle_Y, Angle_Text(store_.Angle_Y));
+  window_.Set_Caption(Label::Lbl_Angle_Z, Angle_Text(store_.Angle_Z));
+  window_.Set_Caption(Label::Lbl_Zoom, Counter_Text(store_.Zoom));
+
+  Build_Wireframe(store_, segments_);
+  window_.Clear_Picture();
+  window_.Draw_Segments(segments_);
+}

@@ -1,0 +1,65 @@
+#pragma once
+// What the application commands need of the window, and nothing more: the
+// captions, buttons, text boxes and scroll bars they touch, the drawing
+// area, the one file dialog and the message box. The Qt window implements
+// it; the command tests implement it with a recording double.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "preview/wireframe.h"
+
+// The labels whose captions the commands set.
+enum class Label {
+  Lbl_File_Input,
+  Lbl_File_Output,
+  Lbl_Nb_Pts_Normal,
+  Lbl_Nb_Faces_Normal,
+  Lbl_Nb_Pts_Optimized,
+  Lbl_Meshe,
+  Lbl_Angle_X,
+  Lbl_Angle_Y,
+  Lbl_Angle_Z,
+  Lbl_Zoom,
+};
+
+// The buttons whose enabled state the commands change.
+enum class Button { Cmd_Save, Cmd_Normal_Meshe };
+
+enum class Text_Box { Txt_Basic_Start, Txt_Basic_Line_Step };
+
+enum class Scroll_Bar { HScroll_X, HScroll_Y, HScroll_Z, HScroll_Zoom };
+
+enum class Dialog_Mode { Open, Save };
+
+class Window_Port {
+ public:
+  virtual ~Window_Port() = default;
+
+  // The text shows at once.
+  virtual void Set_Caption(Label label, std::string_view text) = 0;
+  // A disabled button raises no Click.
+  virtual void Enable_Button(Button button, bool enabled) = 0;
+  // The current text, as typed.
+  virtual std::string Read_Text(Text_Box box) = 0;
+  // A value within the bar's range.
+  virtual int Read_Value(Scroll_Bar bar) = 0;
+
+  // The drawing area of Picture1, in pixels.
+  virtual int Drawing_Width() = 0;
+  virtual int Drawing_Height() = 0;
+  // Erases the drawing area to its background.
+  virtual void Clear_Picture() = 0;
+  // Draws each segment as a line in the foreground colour, both end points
+  // included, in the order given.
+  virtual void Draw_Segments(std::span<const Segment> segments) = 0;
+
+  // Shows the file dialog modally with one filter entry, written as a
+  // description and a pattern joined by "|" ("STL (*.stl)|*.stl"). Returns
+  // the full path chosen, or "" when the user cancelled.
+  virtual std::string Choose_File(std::string_view filter, Dialog_Mode mode) = 0;
+  // A modal message box with the text, the title and a single OK button;
+  // returns once the user has closed it.
+  virtual void Show_Message(std::string_view text, std::string_view title) = 0;
+};

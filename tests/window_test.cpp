@@ -1,0 +1,581 @@
+// The real window, headless: the place, size and settings of every control,
+// the initial captions and states, the tab order, and what the commands
+// leave in the controls when they run through clicks and scroll bars.
+#include <QApplication>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/dialog_filter.h"
+#include "ui/draw_lines.h"
+#include "ui/main_window.h"
+#include "ui/picture_box.h"
+
+namespace {
+
+const char* const kSampleCube = KORVANE_SAMPLES "/cube.stl";
+
+// One triangle seen from the front, a second seen from the back.
+const char* const kTwoFacesBas =
+    "10'Number of Faces and Number of Points\r\n11 data 1,2\r\n12'Points from the 3D Object\r\n"
+    "13 data 0.0,0.0,0.0,0.0,5.0,0.0,5.0,0.0,0.0\r\n14'Faces from the 3D Object\r\n15 data 0,1,2,0,2,1\r\n";
+
+int Black_Pixels(const QImage& image) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
+  return count;
+}
+
+}  // namespace
+
+class Window_Test : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<Main_Window> window_;
+  std::deque<std::string> answers_;
+  std::vector<std::pair<std::string, std::string>> messages_;
+  QTemporaryDir folder_;
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = window_->findChild<T*>(name);
+    if (!widget) qFatal("no control %s", name);
+    return widget;
+  }
+  QString Caption(const char* name) { return Find<QLabel>(name)->text(); }
+  bool Enabled(const char* name) { return Find<QPushButton>(name)->isEnabled(); }
+  void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+  // Clicks an open or save button with the file dialog answering `path`.
+  void Click_With_File(const char* name, const std::string& path) {
+    answers_.push_back(path);
+    Click(name);
+  }
+  std::string Write(const char* name, const char* text) {
+    std::string path = folder_.filePath(name).toStdString();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  const QImage& Picture() { return Find<Picture_Box>("Picture1")->Image(); }
+
+ private slots:
+  void init() {
+    answers_.clear();
+    messages_.clear();
+    window_ = std::make_unique<Main_Window>();
+    window_->Set_File_Chooser([this](std::string_view, Dialog_Mode) {
+      std::string answer = answers_.empty() ? std::string() : answers_.front();
+      if (!answers_.empty()) answers_.pop_front();
+      return answer;
+    });
+    window_->Set_Message_Sink([this](std::string_view text, std::string_view title) {
+      messages_.emplace_back(std::string(text), std::string(title));
+    });
+  }
+  void cleanup() { window_.reset(); }
+
+  void windowIsAFixedToolWindowWithACloseButtonOnly() {
+    QCOMPARE(window_->windowTitle(), QString("STL Converter for Korvane 3D"));
+    QCOMPARE(window_->size(), QSize(882, 514));
+    QCOMPARE(window_->minimumSize(), QSize(882, 514));
+    QCOMPARE(window_->maximumSize(), QSize(882, 514));
+    Qt::WindowFlags flags = window_->windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+  }
+
+  void controlsSitAtTheirPlace_data() {
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("geometry");  // twips / 15
+    auto row = [](const char* name, const char* container, int l, int t, int w, int h) {
+      QTest::newRow(name) << QString(container) << QRect(l / 15, t / 15, w / 15, h / 15);
+    };
+    row("Frame1", "Form1", 120, 120, 5415, 3735);
+    row("Frame2", "Form1", 5640, 120, 7500, 7500);
+    row("Frame3", "Form1", 120, 3960, 5415, 3660);
+    row("Cmd_Open", "Frame1", 120, 360, 1335, 255);
+    row("Lbl_File_Input", "Frame1", 120, 720, 5175, 255);
+    row("Label1", "Frame1", 120, 1080, 2295, 255);
+    row("Label2", "Frame1", 120, 1440, 2295, 255);
+    row("Lbl_Nb_Pts_Normal", "Frame1", 2520, 1080, 855, 255);
+    row("Lbl_Nb_Faces_Normal", "Frame1", 2520, 1440, 855, 255);
+    row("Label3", "Frame1", 120, 1800, 2295, 255);
+    row("Lbl_Nb_Pts_Optimized", "Frame1", 2520, 1800, 855, 255);
+    row("Label4", "Frame1", 120, 2280, 2295, 255);
+    row("Txt_Basic_Start", "Frame1", 2520, 2280, 855, 285);
+    row("Label5", "Frame1", 120, 2640, 2295, 255);
+    row("Txt_Basic_Line_Step", "Frame1", 2520, 2640, 855, 285);
+    row("Cmd_Save", "Frame1", 120, 3000, 1335, 255);
+    row("Lbl_File_Output", "Frame1", 120, 3360, 5175, 255);
+    row("Cmd_Open_Bas", "Frame1", 3000, 360, 1335, 255);
+    row("Cmd_Open_Ply", "Frame1", 1560, 360, 1335, 255);
+    row("Picture1", "Frame2", 120, 240, 7215, 7095);
+    row("HScroll_X", "Frame3", 120, 600, 5175, 255);
+    row("Label6", "Frame3", 1800, 360, 1575, 255);
+    row("HScroll_Y", "Frame3", 120, 1200, 5175, 255);
+    row("Label7", "Frame3", 1800, 960, 1575, 255);
+    row("HScroll_Z", "Frame3", 120, 1800, 5175, 255);
+    row("Label8", "Frame3", 1800, 1560, 1575, 255);
+    row("HScroll_Zoom", "Frame3", 120, 2400, 5175, 255);
+    row("Label9", "Frame3", 1800, 2160, 1575, 255);
+    row("Cmd_Normal_Meshe", "Frame3", 120, 2880, 2415, 255);
+    row("Cmd_Optimized_Meshe", "Frame3", 2880, 2880, 2415, 255);
+    row("Lbl_Meshe", "Frame3", 1920, 3240, 1575, 255);
+    row("Lbl_Angle_X", "Frame3", 3480, 360, 735, 255);
+    row("Lbl_Angle_Y", "Frame3", 3480, 960, 735, 255);
+    row("Lbl_Angle_Z", "Frame3", 3480, 1560, 735, 255);
+    row("Lbl_Zoom", "Frame3", 3480, 2160, 735, 255);
+  }
+  void controlsSitAtTheirPlace() {
+    QFETCH(QString, container);
+    QFETCH(QRect, geometry);
+    QWidget* control = Find<QWidget>(QTest::currentDataTag());
+    QCOMPARE(control->parentWidget()->objectName(), container);
+    QCOMPARE(control->geometry(), geometry);
+  }
+
+  void line1RunsAcrossTheFileFrame() {
+    auto* line = Find<QFrame>("Line1");
+    QCOMPARE(line->parentWidget()->objectName(), QString("Frame1"));
+    QCOMPARE(line->geometry(), QRect(8, 144, 345, 1));  // (120, 2160) to (5280, 2160), both ends
+    QCOMPARE(line->frameShape(), QFrame::HLine);
+    QCOMPARE(line->palette().color(QPalette::WindowText), QColor(Qt::black));
+  }
+
+  void initialCaptions_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("alignment");
+    const int centred = Qt::AlignCenter;
+    const int left = Qt::AlignLeft | Qt::AlignVCenter;
+    auto row = [](const char* name, const char* text, int alignment) {
+      QTest::newRow(name) << QString(text) << alignment;
+    };
+    row("Frame1", "File Convertion", 0);
+    row("Frame2", "3D Preview", 0);
+    row("Frame3", "3D Control", 0);
+    row("Cmd_Open", "Open STL File", 0);
+    row("Cmd_Open_Ply", "Open PLY File", 0);
+    row("Cmd_Open_Bas", "Open BAS File", 0);
+    row("Cmd_Save", "Save Basic File", 0);
+    row("Cmd_Normal_Meshe", "Normal Meshe", 0);
+    row("Cmd_Optimized_Meshe", "Optimized Meshe", 0);
+    row("Lbl_File_Input", "", left);
+    row("Lbl_File_Output", "", left);
+    row("Label1", "Number of Points", centred);
+    row("Label2", "Number of Faces", centred);
+    row("Label3", "Number of Points Optimized", centred);
+    row("Label4", "Basic Line Start", centred);
+    row("Label5", "Basic Line Step", centred);
+    row("Label6", "Rotate on X Axis", centred);
+    row("Label7", "Rotate on Y Axis", centred);
+    row("Label8", "Rotate on Z Axis", centred);
+    row("Label9", "Zoom", centred);
+    row("Lbl_Nb_Pts_Normal", "0", centred);
+    row("Lbl_Nb_Faces_Normal", "0", centred);
+    row("Lbl_Nb_Pts_Optimized", "0", centred);
+    row("Lbl_Meshe", "Normal Meshe", centred);
+    row("Lbl_Angle_X", "0", centred);
+    row("Lbl_Angle_Y", "0", centred);
+    row("Lbl_Angle_Z", "0", centred);
+    row("Lbl_Zoom", "0", centred);  // until the first redraw, although the zoom is 1
+    row("Txt_Basic_Start", "10", centred);
+    row("Txt_Basic_Line_Step", "1", centred);
+  }
+  void initialCaptions() {
+    QFETCH(QString, text);
+    QFETCH(int, alignment);
+    QWidget* control = Find<QWidget>(QTest::currentDataTag());
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      QCOMPARE(label->text(), text);
+      QCOMPARE(int(label->alignment()), alignment);
+      QCOMPARE(label->frameShape(), QFrame::Box);  // a single-line border
+      QCOMPARE(label->frameShadow(), QFrame::Plain);
+      QCOMPARE(label->lineWidth(), 1);
+    } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+      QCOMPARE(box->text(), text);
+      QCOMPARE(int(box->alignment()), alignment);
+      QVERIFY(box->maxLength() > 32767);
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+      QCOMPARE(button->text(), text);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+      QCOMPARE(frame->title(), text);
+    } else {
+      QFAIL("unexpected kind of control");
+    }
+    QVERIFY(!text.contains('&'));  // no access keys
+  }
+
+  // Captions are never cut: each fits inside its control's border.
+  void everyCaptionFitsItsControl() {
+    for (auto* label : window_->findChildren<QLabel*>()) {
+      QFontMetrics metrics(label->font());
+      QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),
+               qPrintable(label->objectName()));
+      QVERIFY2(metrics.height() <= label->contentsRect().height(), qPrintable(label->objectName()));
+    }
+    for (auto* button : window_->findChildren<QPushButton*>())
+      QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 8 <= button->width(),
+               qPrintable(button->objectName()));
+  }
+
+  void closingTheWindowEndsTheProgram() {
+    window_->show();
+    QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });  // not ended: fail, do not hang
+    QCOMPARE(QApplication::exec(), 0);
+  }
+
+  void onlySaveIsDisabledAtStart() {
+    for (auto* button : window_->findChildren<QPushButton*>())
+      QCOMPARE(button->isEnabled(), button->objectName() != "Cmd_Save");
+    QCOMPARE(window_->findChildren<QPushButton*>().size(), 6);
+  }
+
+  void pictureStartsBlankWhite() {
+    QCOMPARE(window_->Drawing_Width(), 481);
+    QCOMPARE(window_->Drawing_Height(), 473);
+    const QImage& picture = Picture();
+    QCOMPARE(picture.size(), QSize(481, 473));
+    QCOMPARE(Black_Pixels(picture), 0);
+    QCOMPARE(picture.pixel(0, 0), qRgb(255, 255, 255));
+    QCOMPARE(picture.pixel(480, 472), qRgb(255, 255, 255));
+  }
+
+  void scrollBars_data() {
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<int>("maximum");
+    QTest::newRow("HScroll_X") << 0 << 359;
+    QTest::newRow("HScroll_Y") << 0 << 359;
+    QTest::newRow("HScroll_Z") << 0 << 359;
+    QTest::newRow("HScroll_Zoom") << 1 << 20;
+  }
+  void scrollBars() {
+    QFETCH(int, minimum);
+    QFETCH(int, maximum);
+    auto* bar = Find<QScrollBar>(QTest::currentDataTag());
+    QCOMPARE(bar->orientation(), Qt::Horizontal);
+    QCOMPARE(bar->minimum(), minimum);
+    QCOMPARE(bar->maximum(), maximum);
+    QCOMPARE(bar->value(), minimum);
+    QCOMPARE(bar->singleStep(), 1);
+    QCOMPARE(bar->pageStep(), 10);
+
+    // A click on an arrow moves by 1, a click in the trough by 10, never
+    // past the ends; so do the arrow keys.
+    window_->show();
+    auto click = [&](QStyle::SubControl part) {
+      QStyleOptionSlider option;
+      option.initFrom(bar);
+      option.orientation = bar->orientation();
+      option.minimum = bar->minimum();
+      option.maximum = bar->maximum();
+      option.sliderPosition = bar->sliderPosition();
+      option.sliderValue = bar->value();
+      option.singleStep = bar->singleStep();
+      option.pageStep = bar->pageStep();
+      option.upsideDown = bar->invertedAppearance();
+      QRect rect = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+      QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, rect.center());
+    };
+    click(QStyle::SC_ScrollBarAddLine);
+    QCOMPARE(bar->value(), minimum + 1);
+    click(QStyle::SC_ScrollBarAddPage);
+    QCOMPARE(bar->value(), minimum + 11);
+    click(QStyle::SC_ScrollBarSubLine);
+    QCOMPARE(bar->value(), minimum + 10);
+    click(QStyle::SC_ScrollBarSubPage);
+    QCOMPARE(bar->value(), minimum);
+    click(QStyle::SC_ScrollBarSubLine);
+    click(QStyle::SC_ScrollBarSubPage);
+    QCOMPARE(bar->value(), minimum);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(bar->value(), minimum + 1);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(bar->value(), minimum);
+    bar->setValue(maximum);
+    click(QStyle::SC_ScrollBarAddLine);
+    click(QStyle::SC_ScrollBarAddPage);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(bar->value(), maximum);
+    bar->setValue(maximum + 1);
+    QCOMPARE(bar->value(), maximum);
+  }
+
+  void tabVisitsTheControlsInTheirOrder() {
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("Cmd_Open"));
+
+    auto visit = [&](int presses) {
+      QStringList names;
+      for (int i = 0; i < presses; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        names << QApplication::focusWidget()->objectName();
+      }
+      return names;
+    };
+    // Cmd_Save is skipped while it is disabled.
+    QCOMPARE(visit(12), QStringList({"Txt_Basic_Start", "Txt_Basic_Line_Step", "HScroll_X", "HScroll_Y",
+                                     "HScroll_Z", "HScroll_Zoom", "Cmd_Normal_Meshe", "Cmd_Optimized_Meshe",
+                                     "Cmd_Open_Bas", "Cmd_Open_Ply", "Cmd_Open", "Txt_Basic_Start"}));
+    Find<QPushButton>("Cmd_Save")->setEnabled(true);
+    QCOMPARE(visit(3), QStringList({"Txt_Basic_Line_Step", "Cmd_Save", "HScroll_X"}));
+  }
+
+  void openCommandsSetCountsAndButtons() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11"));
+    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), QString("35"));
+    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString("7"));
+    QCOMPARE(Caption("Lbl_Meshe"), QString("Normal Meshe"));
+    QCOMPARE(Caption("Lbl_Zoom"), QString("1"));
+    QVERIFY(Enabled("Cmd_Save"));
+    QVERIFY(Enabled("Cmd_Normal_Meshe"));
+    QVERIFY(Black_Pixels(Picture()) > 0);
+
+    Click("Cmd_Optimized_Meshe");
+    QCOMPARE(Caption("Lbl_Meshe"), QString("Optimized Meshe"));
+
+    // A cancelled dialog keeps the object but leaves Cmd_Save disabled.
+    QImage before = Picture().copy();
+    Click_With_File("Cmd_Open_Ply", "");
+    QVERIFY(!Enabled("Cmd_Save"));
+    QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
+    QCOMPARE(Picture(), before);
+
+    std::string bas = Write("two.bas", kTwoFacesBas);
+    Click_With_File("Cmd_Open_Bas", bas);
+    QCOMPARE(Caption("Lbl_File_Input"), QString::fromStdString(bas));
+    QCOMPARE(Caption("Lbl_Meshe"), QString("Optimized Meshe"));
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("1"));
+    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), QString("2"));
+    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString("2"));
+    QVERIFY(!Enabled("Cmd_Normal_Meshe"));
+    QVERIFY(Enabled("Cmd_Save"));
+    QVERIFY(Enabled("Cmd_Optimized_Meshe"));
+    QVERIFY(messages_.empty());
+
+    Click_With_File("Cmd_Open", kSampleCube);
+    QVERIFY(Enabled("Cmd_Normal_Meshe"));
+    QCOMPARE(Caption("Lbl_Meshe"), QString("Normal Meshe"));
+  }
+
+  void failedReadClearsThePictureAndKeepsSaveDisabled() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    QVERIFY(Black_Pixels(Picture()) > 0);
+    std::string bad = Write("bad.bas", "10'Number of Faces and Number of Points\r\n11 data 0,0\r\n");
+    Click_With_File("Cmd_Open_Bas", bad);
+    QCOMPARE(messages_.size(), size_t(1));
+    QCOMPARE(messages_[0].first, std::string("Wrong number of Faces or Points"));
+    QCOMPARE(messages_[0].second, std::string("E.R.R.O.R"));
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    QVERIFY(!Enabled("Cmd_Save"));
+
+    Find<QScrollBar>("HScroll_X")->setValue(90);
+    Click("Cmd_Optimized_Meshe");
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
+  }
+
+  void scrollBarsRedrawAndShowTheirValues() {
+    // Before a load the bars change nothing.
+    Find<QScrollBar>("HScroll_X")->setValue(10);
+    QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
+
+    Click_With_File("Cmd_Open", kSampleCube);
+    QImage front = Picture().copy();
+    Find<QScrollBar>("HScroll_X")->setValue(45);
+    Find<QScrollBar>("HScroll_Y")->setValue(0);
+    Find<QScrollBar>("HScroll_Z")->setValue(300);
+    Find<QScrollBar>("HScroll_Zoom")->setValue(5);
+    QCOMPARE(Caption("Lbl_Angle_X"), QString("45"));
+    QCOMPARE(Caption("Lbl_Angle_Y"), QString("0"));
+    QCOMPARE(Caption("Lbl_Angle_Z"), QString("300"));
+    QCOMPARE(Caption("Lbl_Zoom"), QString("5"));
+    QVERIFY(Picture() != front);
+
+    // A drag redraws at every move, not only on release.
+    auto* bar = Find<QScrollBar>("HScroll_Y");
+    QSignalSpy moves(bar, &QScrollBar::valueChanged);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(20);
+    QCOMPARE(Caption("Lbl_Angle_Y"), QString("20"));
+    bar->setSliderPosition(21);
+    QCOMPARE(Caption("Lbl_Angle_Y"), QString("21"));
+    bar->setSliderDown(false);
+    QCOMPARE(moves.count(), 2);
+  }
+
+  void saveReportsThroughMessages() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    Click_With_File("Cmd_Save", "");
+    QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Wrong file name", "E.R.R.O.R"}));
+    QCOMPARE(Caption("Lbl_File_Output"), QString());
+
+    std::string out = folder_.filePath("cube.bas").toStdString();
+    Find<QLineEdit>("Txt_Basic_Start")->setText("100");
+    Find<QLineEdit>("Txt_Basic_Line_Step")->setText("5");
+    Click_With_File("Cmd_Save", out);
+    QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Basic File Saved", "Saving OK"}));
+    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(out));
+    std::ifstream file(out, std::ios::binary);
+    std::string first;
+    std::getline(file, first);
+    QCOMPARE(first, std::string("100'Number of Faces and Number of Points\r"));
+    QVERIFY(Enabled("Cmd_Save"));
+  }
+
+  // The real file dialog and message box, answered by a timer: the filter
+  // is built from the command's filter text, the box has a title, a text and
+  // a single OK button.
+  void realDialogAndMessageBox() {
+    window_->Set_File_Chooser(nullptr);
+    window_->Set_Message_Sink(nullptr);
+    window_->show();
+    QStringList filters;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      filters = dialog->nameFilters();
+      mode = dialog->acceptMode();
+      dialog->selectFile(kSampleCube);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    Click("Cmd_Open");
+    QCOMPARE(filters, QStringList({"STL (*.stl)"}));
+    QCOMPARE(mode, QFileDialog::AcceptOpen);
+    QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11"));
+
+    QString title, text, folder;
+    int buttons = 0;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      filters = dialog->nameFilters();
+      mode = dialog->acceptMode();
+      folder = dialog->directory().absolutePath();
+      // The message box follows the dialog.
+      QTimer::singleShot(0, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        title = box->windowTitle();
+        text = box->text();
+        buttons = int(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+      });
+      dialog->reject();
+    });
+    Click("Cmd_Save");
+    QCOMPARE(filters, QStringList({"BAS (*.bas)"}));
+    QCOMPARE(mode, QFileDialog::AcceptSave);
+    QCOMPARE(folder, QFileInfo(kSampleCube).absolutePath());  // where the last file came from
+    QCOMPARE(title, QString("E.R.R.O.R"));
+    QCOMPARE(text, QString("Wrong file name"));
+    QCOMPARE(buttons, 1);
+  }
+
+  void segmentsPaintIntoThePicture() {
+    Segment segments[] = {{{10, 20}, {110, 20}}, {{470, 5}, {600, 5}}};
+    window_->Clear_Picture();
+    window_->Draw_Segments(segments);
+    QCOMPARE(Picture().pixel(10, 20), qRgb(0, 0, 0));
+    QCOMPARE(Black_Pixels(Picture()), 101 + 11);
+    window_->Clear_Picture();
+    QCOMPARE(Black_Pixels(Picture()), 0);
+  }
+
+  // Lines of one pixel, both ends included, clipped to the picture.
+  void drawLines_data() {
+    QTest::addColumn<QLine>("line");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<QPoint>("first");  // a pixel that must be drawn
+    QTest::addColumn<QPoint>("last");   // another
+    QTest::newRow("across") << QLine(10, 20, 110, 20) << 101 << QPoint(10, 20) << QPoint(110, 20);
+    QTest::newRow("backwards") << QLine(110, 20, 10, 20) << 101 << QPoint(10, 20) << QPoint(110, 20);
+    QTest::newRow("diagonal") << QLine(0, 0, 9, 9) << 10 << QPoint(0, 0) << QPoint(9, 9);
+    QTest::newRow("steep") << QLine(5, 5, 7, 15) << 11 << QPoint(5, 5) << QPoint(7, 15);
+    QTest::newRow("one point") << QLine(3, 4, 3, 4) << 1 << QPoint(3, 4) << QPoint(3, 4);
+    QTest::newRow("corners") << QLine(480, 0, 0, 472) << 481 << QPoint(480, 0) << QPoint(0, 472);
+    QTest::newRow("wholly outside") << QLine(-50, -50, -10, -10) << 0 << QPoint(-1, -1) << QPoint(-1, -1);
+    QTest::newRow("beyond the right edge") << QLine(481, 0, 481, 472) << 0 << QPoint(-1, -1) << QPoint(-1, -1);
+    QTest::newRow("out at the right") << QLine(470, 5, 600, 5) << 11 << QPoint(470, 5) << QPoint(480, 5);
+    QTest::newRow("row from far to far") << QLine(-32768, 10, 32767, 10) << 481 << QPoint(0, 10) << QPoint(480, 10);
+    QTest::newRow("column from far to far") << QLine(100, 32767, 100, -32768) << 473 << QPoint(100, 0)
+                                            << QPoint(100, 472);
+    QTest::newRow("diagonal from far to far") << QLine(-1000, -1000, 1000, 1000) << 473 << QPoint(0, 0)
+                                              << QPoint(472, 472);
+  }
+  void drawLines() {
+    QFETCH(QLine, line);
+    QFETCH(int, pixels);
+    QFETCH(QPoint, first);
+    QFETCH(QPoint, last);
+    QImage picture(481, 473, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    auto at = [](int v) { return static_cast<int16_t>(v); };
+    Segment segment{{at(line.x1()), at(line.y1())}, {at(line.x2()), at(line.y2())}};
+    Draw_Lines(picture, {&segment, 1}, qRgb(0, 0, 0));
+    QCOMPARE(Black_Pixels(picture), pixels);
+    if (pixels == 0) return;
+    QCOMPARE(picture.pixel(first), qRgb(0, 0, 0));
+    QCOMPARE(picture.pixel(last), qRgb(0, 0, 0));
+    // Every pixel drawn lies on the line: within half a pixel of it.
+    const double dx = line.dx(), dy = line.dy(), length = std::hypot(dx, dy);
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x)
+        if (picture.pixel(x, y) == qRgb(0, 0, 0) && length > 0)
+          QVERIFY(std::abs(dy * (x - line.x1()) - dx * (y - line.y1())) / length <= 0.75);
+  }
+
+  // The widget shows its backing picture, so an uncovered window shows the
+  // same wireframe without a redraw.
+  void pictureSurvivesARepaint() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    auto* picture = Find<Picture_Box>("Picture1");
+    QImage shown = picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown, picture->Image());
+  }
+
+  void dialogFilters_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("stl") << "STL (*.stl)|*.stl" << "STL (*.stl)";
+    QTest::newRow("ply") << "PLY (*.ply)|*.ply" << "PLY (*.ply)";
+    QTest::newRow("bas") << "BAS (*.bas)|*.bas" << "BAS (*.bas)";
+    QTest::newRow("bare description") << "Meshes|*.stl" << "Meshes (*.stl)";
+    QTest::newRow("no bar") << "All (*)" << "All (*)";
+  }
+  void dialogFilters() {
+    QFETCH(QString, text);
+    QFETCH(QString, filter);
+    QCOMPARE(Dialog_Filter(text.toStdString()), filter);
+  }
+};
+
+QTEST_MAIN(Window_Test)
+#include "window_test.moc"
