@@ -163,7 +163,7 @@ TEST(Robustness, LongLineBelowTheLimitStillReads) {
 // ---- nothing but line ends ----
 
 TEST(Robustness, FileOfOnlyLineEndsIsRefusedQuickly) {
-  const size_t kBytes = size_t{8} << 20;
+  const size_t kBytes = size_t{4} << 20;
   struct Kind {
     const char* extension;
     bool shown;
