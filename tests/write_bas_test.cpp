@@ -1,6 +1,10 @@
 // The BASIC data file: layout, packing, coordinate text and line numbering.
 #include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +180,57 @@ INSTANTIATE_TEST_SUITE_P(
                       Coordinate_Case{-0.0f, "0.0"}, Coordinate_Case{-0.04f, "0.0"}, Coordinate_Case{-0.05f, "-0.1"},
                       Coordinate_Case{1e-30f, "0.0"}, Coordinate_Case{123456789.0f, "123456790.0"},
                       Coordinate_Case{1e20f, "100000000000000000000.0"}));
+
+// An independent reference: the shortest fixed-notation text of the float,
+// rounded at the first decimal by decimal string arithmetic. (Above 2^24 the
+// fixed notation spells the float's exact integer, not its shortest digits,
+// so the comparison stays below that.)
+std::string Reference_Coordinate(float value) {
+  char text[128];
+  auto end = std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::fixed).ptr;
+  std::string digits(text, end);
+  size_t point = digits.find('.');
+  if (point == std::string::npos) {
+    digits += ".0";
+    point = digits.size() - 2;
+  }
+  bool up = point + 2 < digits.size() && digits[point + 2] >= '5';
+  std::string kept = digits.substr(0, point) + digits.substr(point + 1, 1);
+  for (size_t i = kept.size(); up && i-- > 0;) {
+    up = kept[i] == '9';
+    kept[i] = up ? '0' : static_cast<char>(kept[i] + 1);
+  }
+  if (up) kept = "1" + kept;
+  std::string result = kept.substr(0, kept.size() - 1) + "." + kept.back();
+  if (std::signbit(value) && kept.find_first_not_of('0') != std::string::npos) result = "-" + result;
+  return result;
+}
+
+TEST(CoordinateTextProperty, MatchesDecimalRoundingOfTheShortestText) {
+  std::mt19937 random(11);
+  std::vector<float> values;
+  for (int k = -20000; k <= 20000; ++k) {  // every halfway point near zero, and its float neighbours
+    float half = static_cast<float>(k) / 20.0f;
+    values.insert(values.end(), {half, std::nextafter(half, -1e30f), std::nextafter(half, 1e30f)});
+  }
+  for (int i = 0; i < 300000; ++i) {
+    uint32_t bits = static_cast<uint32_t>(random());
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value) && std::fabs(value) < 16777216.0f) values.push_back(value);
+    values.push_back(std::uniform_real_distribution<float>(-5000, 5000)(random));
+  }
+  char out[64];
+  for (float value : values) {
+    size_t n = Format_Coordinate(value, out);
+    ASSERT_EQ(std::string(out, n), Reference_Coordinate(value)) << value;
+  }
+}
+
+TEST(WriteBas, FaceIndicesOfAnyValue) {
+  MeshStore store = Optimized_Mesh({{1, 2, 3}}, {{INT32_MIN, -1, INT32_MAX}, {10, 11, 12}}, 10, 1);
+  EXPECT_NE(Save(store, "indices.bas").find("15 data -2147483648,-1,2147483647,10,11,12\r\n"), std::string::npos);
+}
 
 TEST(LineNumbering, TextsRoundHalfToEven) {
   struct Case {

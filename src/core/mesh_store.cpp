@@ -1,6 +1,16 @@
 #include "core/mesh_store.h"
 
+#include <cstdint>
 #include <new>
+#include <sys/mman.h>
+
+void Advise_Huge_Pages(const void* memory, size_t bytes) {
+  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+  if (bytes < 2 * kHuge) return;
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(memory) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(memory) + bytes) & ~(kHuge - 1);
+  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
 
 bool Size_Arrays_For_Mesh(MeshStore& store) {
   try {

@@ -2,9 +2,13 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
-size_t Format_Coordinate(float value, char* out) {
+namespace {
+
+// The text of the shortest decimal form of `value`, rounded to tenths.
+size_t Format_From_Shortest_Digits(float value, char* out) {
   // Shortest decimal digits of |value| as d.ddd e X: digit k weighs 10^(X-k).
   char sci[48];
   auto result = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific);
@@ -44,4 +48,36 @@ size_t Format_Coordinate(float value, char* out) {
   out[length++] = '.';
   out[length++] = static_cast<char>('0' + kept[n - 1]);
   return length;
+}
+
+}  // namespace
+
+size_t Format_Coordinate(float value, char* out) {
+  // Ten times a float is exact in a double (24 + 4 bits). The shortest
+  // decimal form of the value lies within half a float step of it, so when
+  // the value is more than that away from a halfway point between two
+  // tenths, both round to the same tenth: round the exact value directly.
+  const float magnitude = std::fabs(value);
+  const double tenths = static_cast<double>(magnitude) * 10.0;
+  if (tenths < 1e15) {
+    const double below = std::floor(tenths);
+    const double step = 10.0 * static_cast<double>(std::nextafter(magnitude, INFINITY) - magnitude);
+    if (std::fabs(tenths - below - 0.5) > step) {
+      uint64_t rounded = static_cast<uint64_t>(below) + (tenths - below > 0.5 ? 1 : 0);
+      char digits[24];
+      char* p = digits + sizeof digits;
+      *--p = static_cast<char>('0' + rounded % 10);
+      *--p = '.';
+      uint64_t whole = rounded / 10;
+      do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+      } while (whole != 0);
+      if (std::signbit(value) && rounded != 0) *--p = '-';
+      const size_t length = static_cast<size_t>(digits + sizeof digits - p);
+      std::memcpy(out, p, length);
+      return length;
+    }
+  }
+  return Format_From_Shortest_Digits(value, out);
 }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "export/coordinate_text.h"
@@ -77,7 +78,17 @@ class Bas_Emitter {
 };
 
 size_t Int_Text(int32_t value, char* out) {
-  return static_cast<size_t>(std::to_chars(out, out + 16, value).ptr - out);
+  char digits[12];
+  char* p = digits + sizeof digits;
+  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  const size_t length = static_cast<size_t>(digits + sizeof digits - p);
+  std::memcpy(out, p, length);
+  return length;
 }
 
 Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {

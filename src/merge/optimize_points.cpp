@@ -35,10 +35,12 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
   // Table of optimized indices; capacity a power of two at or above 1.25 n.
   size_t capacity = 1;
   while (capacity < count + count / 4) capacity <<= 1;
-  std::vector<uint32_t> table(capacity, kEmpty);
+  std::vector<uint32_t> table;
+  Size_Fresh(table, capacity, kEmpty);
   const size_t mask = capacity - 1;
   // remap[i]: the optimized index of normal point i.
-  std::vector<int32_t> remap(count);
+  std::vector<int32_t> remap;
+  Size_Fresh(remap, count);
 
   const Point3* normal = store.Pts_Normal.data();
   Point3* optimized = store.Pts_Optimized.data();
