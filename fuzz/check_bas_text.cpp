@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/parse_number.h"
+#include "reference_coordinate.h"
 #include "require.h"
 
 namespace {
@@ -122,6 +123,7 @@ void Check_Bas_Text(const std::string& text, const MeshStore& store, int16_t sta
     const std::string_view t = point_values[v];
     Require(Is_Coordinate_Text(t), "a coordinate is written [-]digits.digit");
     Require(t != "-0.0", "a coordinate that rounds to zero is written 0.0");
+    Require(t == Reference_Coordinate_Text(saved), "a coordinate is its shortest decimal text rounded to tenths");
     const double spacing = std::abs(double{std::nextafter(saved, INFINITY)} - saved);
     Require(std::abs(Parse_Number(t) - saved) <= 0.05 + spacing, "a coordinate is written to the tenth");
   }

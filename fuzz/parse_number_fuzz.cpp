@@ -2,18 +2,23 @@
 // grammar: blanks (space, tab, LF) removed first, then &H / &O integers or
 // sign, digits with at most one ".", and an exponent E or D, converted by the
 // C library. Also checks that the rounding helpers saturate as they promise,
-// that the fast scan of plain decimals agrees with the full parse, and that
-// the blank-separated values of a mesh line are the values of its tokens.
+// that the fast scan of plain decimals agrees with the full parse, that the
+// blank-separated values of a mesh line are the values of its tokens, and
+// that the writer's text of the value as a coordinate is its shortest
+// decimal text rounded to tenths.
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 
 #include "core/parse_number.h"
+#include "export/coordinate_text.h"
 #include "import/line_values.h"
+#include "reference_coordinate.h"
 #include "require.h"
 
 namespace {
@@ -112,6 +117,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (std::fabs(value) <= FLT_MAX) Require(single == static_cast<float>(value), "Round_To_Single rounds to nearest");
   Require(Round_To_Int32(value) == Reference_Round<int32_t>(value), "Round_To_Int32 rounds half to even, saturating");
   Require(Round_To_Int16(value) == Reference_Round<int16_t>(value), "Round_To_Int16 rounds half to even, saturating");
+
+  // The coordinate text of the parsed value, and of the first four bytes
+  // taken as a float's bits, which reach every float near a halfway tenth.
+  float as_bits = 0.0f;
+  if (size >= sizeof as_bits) std::memcpy(&as_bits, data, sizeof as_bits);
+  for (float coordinate : {single, as_bits}) {
+    if (!std::isfinite(coordinate)) continue;
+    char written[64];
+    const size_t length = Format_Coordinate(coordinate, written);
+    Require(std::string_view(written, length) == Reference_Coordinate_Text(coordinate),
+            "a coordinate is written as its shortest decimal text rounded to tenths, halfway away from zero");
+  }
 
   double scanned = 0.0;
   if (const char* stop = Scan_Plain_Decimal(text.data(), text.data() + text.size(), scanned))
