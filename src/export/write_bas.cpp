@@ -1,6 +1,5 @@
 #include "export/write_bas.h"
 
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -13,16 +12,20 @@ namespace {
 constexpr size_t kWrapAfter = 100;  // a data line longer than this is written
 const char* const kTooManyLines = "Too many lines for the BASIC line numbers";
 
-// Numbers the lines and packs items into data lines.
+// Numbers the lines and packs items into data lines. Items are formatted
+// straight into the line being built, which goes to the sink once complete.
 class Bas_Emitter {
  public:
-  Bas_Emitter(File_Sink& sink, int16_t start, int16_t step) : sink_(sink), number_(start), step_(step) {
-    line_.reserve(256);
-  }
+  // Room for a line at the wrap point plus one more item of three longest
+  // coordinates (each at most 42 characters).
+  static constexpr size_t kLineRoom = 512;
+
+  Bas_Emitter(File_Sink& sink, int16_t start, int16_t step) : sink_(sink), number_(start), step_(step) {}
 
   bool Comment(std::string_view text) {
     if (!Start_Line()) return false;
-    line_ += text;
+    std::memcpy(line_ + length_, text.data(), text.size());
+    length_ += text.size();
     End_Line();
     return true;
   }
@@ -30,21 +33,29 @@ class Bas_Emitter {
   // Begins a data section; the prefix is only written with its first item.
   void Begin_Section() { empty_ = true; }
 
-  bool Item(std::string_view item) {
+  // Where the next item's text goes: after the prefix of a new line, or
+  // after a comma. Nullptr when a new line would need a number out of range.
+  char* Item_Start() {
     if (empty_) {
-      if (!Start_Line()) return false;
-      line_ += " data ";
-      line_ += item;
-      empty_ = false;
-      return true;
+      if (!Start_Line()) return nullptr;
+      std::memcpy(line_ + length_, " data ", 6);
+      length_ += 6;
+    } else {
+      line_[length_++] = ',';
     }
-    line_ += ',';
-    line_ += item;
-    if (line_.size() > kWrapAfter) {
+    return line_ + length_;
+  }
+
+  // The item ends at `end`; a further item that took the line past 100
+  // characters writes it (the first item of a line is never tested).
+  void Item_End(const char* end) {
+    length_ = static_cast<size_t>(end - line_);
+    if (!empty_ && length_ > kWrapAfter) {
       End_Line();
       empty_ = true;
+      return;
     }
-    return true;
+    empty_ = false;
   }
 
   void End_Section() {
@@ -55,25 +66,20 @@ class Bas_Emitter {
   int32_t Next_Number() const { return number_; }
 
  private:
-  bool Start_Line() {
-    if (number_ < INT16_MIN || number_ > INT16_MAX) return false;
-    line_.clear();
-    char text[16];
-    auto end = std::to_chars(text, text + sizeof text, number_).ptr;
-    line_.append(text, end);
-    return true;
-  }
+  bool Start_Line();
 
   void End_Line() {
-    line_ += "\r\n";
-    sink_.Append(line_);
+    line_[length_++] = '\r';
+    line_[length_++] = '\n';
+    sink_.Append({line_, length_});
     number_ += step_;  // kept in 32 bits: a number out of range is refused when used
   }
 
   File_Sink& sink_;
   int32_t number_;
   int32_t step_;
-  std::string line_;
+  char line_[kLineRoom];
+  size_t length_ = 0;
   bool empty_ = true;
 };
 
@@ -91,33 +97,41 @@ size_t Int_Text(int32_t value, char* out) {
   return length;
 }
 
+bool Bas_Emitter::Start_Line() {
+  if (number_ < INT16_MIN || number_ > INT16_MAX) return false;
+  length_ = Int_Text(number_, line_);
+  return true;
+}
+
 Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
   if (!Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) ||
       !Holds_Index(store.Faces_Optimized, store.Nb_Faces))
     return Outcome::Failure("No complete mesh to save");
 
   Bas_Emitter out(sink, store.Basic_Line, store.Basic_Step);
-  char item[3 * 64 + 2];
   auto fail = [] { return Outcome::Failure(kTooManyLines); };
 
   if (!out.Comment("'Number of Faces and Number of Points")) return fail();
-  size_t n = Int_Text(store.Nb_Faces, item);
-  item[n++] = ',';
-  n += Int_Text(store.Nb_Pts_Optimized, item + n);
   out.Begin_Section();
-  if (!out.Item({item, n})) return fail();
+  char* at = out.Item_Start();
+  if (!at) return fail();
+  at += Int_Text(store.Nb_Faces, at);
+  *at++ = ',';
+  at += Int_Text(store.Nb_Pts_Optimized, at);
+  out.Item_End(at);
   out.End_Section();
 
   if (!out.Comment("'Points from the 3D Object")) return fail();
   out.Begin_Section();
   for (int32_t i = 0; i <= store.Nb_Pts_Optimized; ++i) {
     const Point3& p = store.Pts_Optimized[i];
-    n = Format_Coordinate(p.X, item);
-    item[n++] = ',';
-    n += Format_Coordinate(p.Y, item + n);
-    item[n++] = ',';
-    n += Format_Coordinate(p.Z, item + n);
-    if (!out.Item({item, n})) return fail();
+    if (!(at = out.Item_Start())) return fail();
+    at += Format_Coordinate(p.X, at);
+    *at++ = ',';
+    at += Format_Coordinate(p.Y, at);
+    *at++ = ',';
+    at += Format_Coordinate(p.Z, at);
+    out.Item_End(at);
   }
   out.End_Section();
 
@@ -125,12 +139,13 @@ Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
   out.Begin_Section();
   for (int32_t f = 0; f <= store.Nb_Faces; ++f) {
     const Face3& face = store.Faces_Optimized[f];
-    n = Int_Text(face.A, item);
-    item[n++] = ',';
-    n += Int_Text(face.B, item + n);
-    item[n++] = ',';
-    n += Int_Text(face.C, item + n);
-    if (!out.Item({item, n})) return fail();
+    if (!(at = out.Item_Start())) return fail();
+    at += Int_Text(face.A, at);
+    *at++ = ',';
+    at += Int_Text(face.B, at);
+    *at++ = ',';
+    at += Int_Text(face.C, at);
+    out.Item_End(at);
   }
   out.End_Section();
 
