@@ -29,3 +29,12 @@ korvane_build() {
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export KORVANE_ROOT
+
+# The fuzz targets of fuzz/, built with clang, libFuzzer and the sanitizers
+# into build-fuzz/ (only they are built there).
+KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip)
+korvane_build_fuzzers() {
+  cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON >/dev/null
+  cmake --build "$KORVANE_ROOT/build-fuzz" --target fuzzers
+}

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         Parse_Case{"e5", 0}, Parse_Case{"inf", 0}, Parse_Case{"nan", 0}, Parse_Case{"-inf", 0},
         // hexadecimal and octal
         Parse_Case{"&HFF", 255}, Parse_Case{"&h1f", 31}, Parse_Case{"&O17", 15}, Parse_Case{"&o8", 0},
-        Parse_Case{"&X1", 0}));
+        Parse_Case{"&X1", 0}, Parse_Case{"& H 1f", 31}, Parse_Case{" &\tO 1 7", 15}, Parse_Case{"& ", 0}));
 
 // Every shape a mesh writer prints reads exactly as a full, correctly
 // rounded conversion does.

@@ -8,6 +8,7 @@
 
 namespace {
 constexpr size_t kChunk = 1 << 20;
+constexpr size_t kSmall_Buffer = 4096;
 }
 
 Line_Reader::~Line_Reader() {
@@ -25,10 +26,14 @@ bool Line_Reader::Open(const std::string& path) {
     return false;
   }
   file_size_ = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
-  if (buffer_.size() < kChunk) buffer_.resize(kChunk);
+  // A small file gets a buffer of its own size, not a whole chunk.
+  size_t wanted = S_ISREG(info.st_mode) && file_size_ < kChunk ? kSmall_Buffer : kChunk;
+  while (wanted < kChunk && wanted <= file_size_) wanted *= 2;
+  if (buffer_.size() < wanted) buffer_.resize(wanted);
   begin_ = end_ = 0;
-  eof_ = failed_ = false;
+  eof_ = failed_ = too_long_ = false;
   consumed_ = 0;
+  lines_ = 0;
   lf_valid_ = cr_valid_ = false;
   return true;
 }
@@ -36,8 +41,9 @@ bool Line_Reader::Open(const std::string& path) {
 bool Line_Reader::Rewind() {
   if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return false;
   begin_ = end_ = 0;
-  eof_ = failed_ = false;
+  eof_ = failed_ = too_long_ = false;
   consumed_ = 0;
+  lines_ = 0;
   lf_valid_ = cr_valid_ = false;
   return true;
 }
@@ -49,7 +55,13 @@ bool Line_Reader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+  if (end_ == buffer_.size()) {  // a line longer than the buffer
+    if (end_ >= kMax_Line) {
+      too_long_ = failed_ = true;
+      return false;
+    }
+    buffer_.resize(buffer_.size() * 2);
+  }
   lf_valid_ = cr_valid_ = false;
   for (;;) {
     ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
@@ -107,6 +119,7 @@ bool Line_Reader::Next(std::string_view& line) {
       line = std::string_view(buffer_.data() + begin_, stop - begin_);
       consumed_ += stop - begin_ + skip;
       begin_ = stop + skip;
+      ++lines_;
       return true;
     }
     if (Fill()) continue;
@@ -115,10 +128,17 @@ bool Line_Reader::Next(std::string_view& line) {
       line = std::string_view(buffer_.data() + begin_, end_ - begin_);
       consumed_ += end_ - begin_;
       begin_ = end_;
+      ++lines_;
       return true;
     }
     return false;
   }
+}
+
+std::string Read_Failure_Text(const Line_Reader& file, const std::string& path) {
+  if (!file.Line_Too_Long()) return "Cannot read file: " + path;
+  return "Line " + std::to_string(file.Lines_Read() + 1) + " is longer than " +
+         std::to_string(Line_Reader::kMax_Line) + " characters: not a mesh file";
 }
 
 size_t Find_Text(std::string_view line, std::string_view needle) {

@@ -3,7 +3,10 @@
 // allocation, and memory bounded by the longest line. LF, CR LF and a lone CR
 // each end a line; the line end is not part of the line. A last line without
 // a line end is still a line; a file that ends with a line end has no empty
-// line after it. Lines have no length limit.
+// line after it. A line and its line end must fit in kMax_Line bytes: a
+// longer line ends the read as a failure (Line_Too_Long), so that a file
+// without line ends (a disk image, a stream of zeros) never takes memory
+// without bound. The buffer never grows beyond kMax_Line.
 
 #include <cstdint>
 #include <functional>
@@ -13,6 +16,9 @@
 
 class Line_Reader {
  public:
+  // 16 MiB: far beyond any line of a mesh file, which stays below 32767.
+  static constexpr size_t kMax_Line = size_t{16} << 20;
+
   Line_Reader() = default;
   Line_Reader(const Line_Reader&) = delete;
   Line_Reader& operator=(const Line_Reader&) = delete;
@@ -27,6 +33,10 @@ class Line_Reader {
   // file and after a read error (see Read_Failed).
   bool Next(std::string_view& line);
   bool Read_Failed() const { return failed_; }
+  // The read failed on a line longer than kMax_Line (Read_Failed too).
+  bool Line_Too_Long() const { return too_long_; }
+  // Lines handed out by Next since Open or Rewind.
+  int64_t Lines_Read() const { return lines_; }
   // From the current position to the end of the file: how many lines
   // contain `needle` (a text without line ends). Scans whole chunks at
   // memory speed instead of line by line. After each chunk it calls
@@ -49,11 +59,17 @@ class Line_Reader {
   size_t end_ = 0;    // one past the last byte read
   bool eof_ = false;
   bool failed_ = false;
+  bool too_long_ = false;
+  int64_t lines_ = 0;
   uint64_t file_size_ = 0;
   uint64_t consumed_ = 0;
   size_t lf_ = 0, cr_ = 0;  // next LF / CR at or after begin_, or end_ when none
   bool lf_valid_ = false, cr_valid_ = false;
 };
+
+// The message of a read that Read_Failed: "Cannot read file: <path>", or,
+// for a line longer than kMax_Line, which line it was.
+std::string Read_Failure_Text(const Line_Reader& file, const std::string& path);
 
 // The first position of `needle` in `line`, or npos: the readers' keyword test
 // ("the line contains ...", case-sensitive, anywhere).

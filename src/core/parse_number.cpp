@@ -50,10 +50,12 @@ double Parse_Number_Slow(std::string_view text) {
   };
 
   skip_blanks();
-  if (p != end && *p == '&' && p + 1 != end) {
-    char kind = p[1];
-    if (kind == 'H' || kind == 'h') return Parse_Radix(p + 2, end, 16);
-    if (kind == 'O' || kind == 'o') return Parse_Radix(p + 2, end, 8);
+  if (p != end && *p == '&') {
+    ++p;
+    skip_blanks();  // "& H1F" is "&H1F", as blanks are ignored anywhere
+    if (p == end) return 0.0;
+    if (*p == 'H' || *p == 'h') return Parse_Radix(p + 1, end, 16);
+    if (*p == 'O' || *p == 'o') return Parse_Radix(p + 1, end, 8);
     return 0.0;
   }
 

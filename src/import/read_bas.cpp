@@ -83,7 +83,7 @@ Outcome Read_Bas(MeshStore& store, Progress* progress) {
   Progress_Meter meter(progress, file);
   // The header and the count line must each be followed by another line.
   auto cut_short = [&] {
-    return Outcome::Failure(file.Read_Failed() ? "Cannot read file: " + store.File_Input : kWrongCounts);
+    return Outcome::Failure(file.Read_Failed() ? Read_Failure_Text(file, store.File_Input) : kWrongCounts);
   };
 
   bool header_read = false;
@@ -139,7 +139,7 @@ Outcome Read_Bas(MeshStore& store, Progress* progress) {
     // values only move the entry index on.
     if (from < line.size()) Read_Data_Line(store, section, entry, line.substr(from), header_read);
   }
-  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
   if (!header_read) return Outcome::Failure(kWrongCounts);
 
   store.Object_Loaded = true;

@@ -110,7 +110,7 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, int64_t& line_num
       return Outcome::Success();
     }
   }
-  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + path);
+  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, path));
   return Outcome::Silent("No \"end_header\" line: the file ends inside its header");
 }
 
@@ -181,7 +181,7 @@ Outcome Read_Ply(MeshStore& store, Progress* progress) {
     }
     if (file_ended) break;
   }
-  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
 
   if (vertices_read < header.vertices)
     return Outcome::Silent("The file ends after " + std::to_string(vertices_read) + " of the " +

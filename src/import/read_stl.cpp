@@ -72,7 +72,7 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
     }
     if (!complete) break;
   }
-  if (file.Read_Failed()) return Outcome::Failure("Cannot read file: " + store.File_Input);
+  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
 
   if (f > 0 && p > 0) {
     store.Object_Loaded = true;

@@ -1,0 +1,1 @@
+10'Number of Faces and Number of Points

@@ -1,0 +1,1 @@
+-5'Number of Faces and Number of Points-4 data 1,2-3'Points from the 3D Object-2 data &H10,1D1,-0.0,1e39,-1e39,5-1 data 1,2,30'Faces from the 3D Object1 data 0,1,2,2,1,-7

@@ -1,0 +1,114 @@
+// Read_Stl on any bytes. Besides the store's invariants, the read is
+// compared with a plain walk over the reference lines: the facet count is the
+// number of lines holding "facet normal", and facet f owns the three lines
+// after the one that follows its facet line (points 3f, 3f+1, 3f+2). The
+// line reader itself must count and hand out exactly the reference lines,
+// also where its buffer is refilled, and the preview must read nothing
+// outside the arrays whatever the read left.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check_preview.h"
+#include "check_store.h"
+#include "core/line_reader.h"
+#include "fuzz_file.h"
+#include "import/read_stl.h"
+#include "reference_lines.h"
+#include "require.h"
+
+namespace {
+
+bool Same_Bits(const Point3& a, const Point3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+constexpr std::string_view kFacet = "facet normal";
+
+int64_t Facet_Lines(const std::vector<std::string_view>& lines) {
+  int64_t count = 0;
+  for (std::string_view line : lines) count += line.find(kFacet) != std::string_view::npos;
+  return count;
+}
+
+// Counting the facet lines, rewinding, then every line in turn.
+void Check_Line_Reader(const std::string& path, const std::vector<std::string_view>& expected) {
+  // One reader for the whole run: its buffer is reused, as it is when one
+  // reader reads a file twice, and fresh pages cost more than the check.
+  static Line_Reader reader;
+  Require(reader.Open(path), "the input file opens");
+  int64_t facets = -1;
+  Require(reader.Count_Lines_Containing(kFacet, facets) && facets == Facet_Lines(expected),
+          "the count pass counts the lines holding \"facet normal\"");
+  Require(reader.Rewind(), "the input file rewinds");
+  std::string_view line;
+  size_t count = 0;
+  while (reader.Next(line)) {
+    Require(count < expected.size() && line == expected[count], "the line reader hands out the reference lines");
+    ++count;
+  }
+  Require(!reader.Read_Failed() && count == expected.size(), "the line reader reads every line");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  MeshStore store;
+  store.Object_Loaded = true;  // as an earlier load left it
+  store.File_Input = Fuzz_Input_Path(data, size);
+  const Outcome outcome = Read_Stl(store);
+  Check_Outcome(store, outcome);
+
+  const std::vector<std::string_view> lines = Reference_Lines(text);
+  Check_Line_Reader(store.File_Input, lines);
+
+  const int64_t facets = Facet_Lines(lines);
+  Require(store.Nb_Faces == facets - 1 && store.Nb_Pts_Normal == 3 * facets - 1,
+          "Nb_Faces and Nb_Pts_Normal follow the facet lines");
+
+  std::vector<Point3> points(static_cast<size_t>(3 * facets));
+  std::vector<Face3> faces(static_cast<size_t>(facets));
+  int64_t f = -1, p = -1;
+  for (size_t i = 0; i < lines.size();) {
+    if (lines[i++].find("facet normal") == std::string_view::npos) continue;
+    ++f;
+    if (i++ >= lines.size()) break;
+    int32_t* corners[3] = {&faces[f].A, &faces[f].B, &faces[f].C};
+    bool complete = true;
+    for (int32_t* corner : corners) {
+      if (i >= lines.size()) {
+        complete = false;
+        break;
+      }
+      points[++p] = Parse_Stl_Vertex(lines[i++]);
+      *corner = int32_t(p);
+    }
+    if (!complete) break;
+  }
+  Require(outcome.ok == (f > 0 && p > 0), "the read succeeds exactly when two facets were read");
+  for (int64_t k = 0; k < 3 * facets; ++k)
+    Require(Same_Bits(store.Pts_Normal[k], points[k]), "Pts_Normal holds the vertex lines of the facets");
+  for (int64_t k = 0; k < facets; ++k)
+    Require(std::memcmp(&store.Faces_Normal[k], &faces[k], sizeof(Face3)) == 0,
+            "facet f owns points 3f, 3f+1 and 3f+2, zero where the file ends");
+
+  if (outcome.ok) Check_Mesh_Read(store);
+  Check_Preview(store);
+
+  // The same text again, behind one long line that puts the reader's 1 MiB
+  // chunk boundary at a place within the text that the first two bytes
+  // choose: lines, CR LF pairs and keywords cut by a refill.
+  if (size >= 2) {
+    constexpr size_t kChunk = size_t{1} << 20;
+    const size_t cut = (size_t(data[0]) | size_t(data[1]) << 8) % (size + 1);
+    static std::string padded;
+    padded.assign(kChunk - cut - 1, 'x');
+    padded += '\n';
+    padded += text;
+    std::vector<std::string_view> padded_lines = {std::string_view(padded).substr(0, kChunk - cut - 1)};
+    for (std::string_view line : lines) padded_lines.push_back(line);
+    Check_Line_Reader(Fuzz_Input_Path(reinterpret_cast<const uint8_t*>(padded.data()), padded.size()), padded_lines);
+  }
+  return 0;
+}

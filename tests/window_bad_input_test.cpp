@@ -1,0 +1,235 @@
+// Bad inputs through the real window, headless: with a cube loaded and
+// drawn, each bad file is opened with its open button. The window must show
+// the reader's message titled "E.R.R.O.R" (or nothing, for a file that is
+// simply not a mesh of that kind), keep no picture of the earlier cube, and
+// leave "Save Basic File" disabled. Saves that cannot be done show their
+// message and write nothing.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/line_reader.h"
+#include "ui/main_window.h"
+#include "ui/picture_box.h"
+
+namespace {
+
+const char* const kSampleCube = KORVANE_SAMPLES "/cube.stl";
+const char* const kBinaryStl = KORVANE_TEST_DATA "/unit_cube-solid-header.stl";
+
+const std::string kPlyHeader =
+    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+    "element face 2\nproperty list uchar int vertex_indices\nend_header\n";
+const std::string kPlyVertices = "0 0 0\n1 0 0\n0 1 0\n0 0 1\n";
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+int Black_Pixels(const QImage& image) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
+  return count;
+}
+
+}  // namespace
+
+class Window_Bad_Input_Test : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<Main_Window> window_;
+  std::deque<std::string> answers_;
+  std::vector<std::pair<std::string, std::string>> messages_;
+  QTemporaryDir folder_;
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = window_->findChild<T*>(name);
+    if (!widget) qFatal("no control %s", name);
+    return widget;
+  }
+  void Click_With_File(const char* button, const std::string& path) {
+    answers_.push_back(path);
+    QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+  }
+  // The messages shown so far, one "title: text" line each.
+  QString Messages() {
+    QString shown;
+    for (const auto& [text, title] : messages_) shown += QString::fromStdString(title + ": " + text + "\n");
+    return shown;
+  }
+  bool Save_Enabled() { return Find<QPushButton>("Cmd_Save")->isEnabled(); }
+  int Drawn() { return Black_Pixels(Find<Picture_Box>("Picture1")->Image()); }
+  std::string Path(const std::string& name) { return folder_.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::string path = Path(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  void Open_Cube() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    QVERIFY(Drawn() > 0);
+    QVERIFY(Save_Enabled());
+    messages_.clear();
+  }
+
+ private slots:
+  void init() {
+    answers_.clear();
+    messages_.clear();
+    window_ = std::make_unique<Main_Window>();
+    window_->Set_File_Chooser([this](std::string_view, Dialog_Mode) {
+      std::string answer = answers_.empty() ? std::string() : answers_.front();
+      if (!answers_.empty()) answers_.pop_front();
+      return answer;
+    });
+    window_->Set_Message_Sink([this](std::string_view text, std::string_view title) {
+      messages_.emplace_back(std::string(text), std::string(title));
+    });
+  }
+  void cleanup() { window_.reset(); }
+
+  void badInputLeavesNoPreviewAndNoSave_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");  // shown titled "E.R.R.O.R"; empty: no message box
+    auto row = [](const char* name, const char* button, const std::string& path, const std::string& message) {
+      QTest::newRow(name) << QString(button) << QString::fromStdString(path) << QString::fromStdString(message);
+    };
+    const std::string missing = Path("missing.stl");
+    const std::string folder = Path("folder.ply");
+    std::filesystem::create_directory(folder);
+    const std::string huge_ply = Replaced(kPlyHeader, "vertex 4", "vertex 2000000000") + kPlyVertices;
+    const std::string huge_bas =
+        "10'Number of Faces and Number of Points\r\n11 data 2000000000,5\r\n12'Points from the 3D Object\r\n";
+    const std::string zeros(Line_Reader::kMax_Line + 10, '\0');
+
+    row("binary STL", "Cmd_Open", kBinaryStl, "");
+    row("STL of one facet", "Cmd_Open",
+        Write("one.stl", "solid a\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"), "");
+    row("STL of only line ends", "Cmd_Open", Write("ends.stl", std::string(100000, '\n')), "");
+    row("STL without line ends", "Cmd_Open", Write("zeros.stl", zeros),
+        "Line 1 is longer than 16777216 characters: not a mesh file");
+    row("missing STL", "Cmd_Open", missing, "Cannot open file: " + missing);
+    row("PLY cut in its header", "Cmd_Open_Ply", Write("cut.ply", kPlyHeader.substr(0, 60)), "");
+    row("PLY cut in its vertices", "Cmd_Open_Ply", Write("cut-vertices.ply", kPlyHeader + "0 0 0\n1 0 0\n"), "");
+    row("binary PLY", "Cmd_Open_Ply",
+        Write("binary.ply", Replaced(kPlyHeader, "ascii", "binary_little_endian") + std::string(64, '\x01')),
+        "Line 2: the format is binary_little_endian; only ASCII PLY files (\"format ascii\") can be read");
+    row("PLY with a huge count", "Cmd_Open_Ply", Write("huge.ply", huge_ply),
+        "Line 3: \"element vertex\" declares 2000000000 entries, but the file has only " +
+            std::to_string(huge_ply.size()) + " bytes");
+    row("PLY face naming a missing vertex", "Cmd_Open_Ply",
+        Write("index.ply", kPlyHeader + kPlyVertices + "3 0 1 2\n3 0 1 4\n"),
+        "Line 15: face 1 names vertex 4, but the file has 4 vertices");
+    row("PLY that is a folder", "Cmd_Open_Ply", folder, "Cannot open file: " + folder);
+    row("BAS of random bytes", "Cmd_Open_Bas", Write("random.bas", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\n", 13)),
+        "Wrong number of Faces or Points");
+    row("BAS cut after its header", "Cmd_Open_Bas",
+        Write("cut.bas", "10'Number of Faces and Number of Points\r\n"), "Wrong number of Faces or Points");
+    row("BAS of an empty mesh", "Cmd_Open_Bas",
+        Write("empty.bas",
+              "10'Number of Faces and Number of Points\r\n11 data -1,-1\r\n12'Points from the 3D Object\r\n"
+              "13'Faces from the 3D Object\r\n"),
+        "Wrong number of Faces or Points");
+    row("BAS with huge counts", "Cmd_Open_Bas", Write("huge.bas", huge_bas),
+        "Line 2: the header declares 2000000001 faces, but the file has only " + std::to_string(huge_bas.size()) +
+            " bytes");
+  }
+  void badInputLeavesNoPreviewAndNoSave() {
+    QFETCH(QString, button);
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    Open_Cube();
+    Click_With_File(button.toUtf8().constData(), path.toStdString());
+
+    QCOMPARE(Find<QLabel>("Lbl_File_Input")->text(), path);
+    QCOMPARE(Messages(), message.isEmpty() ? QString() : "E.R.R.O.R: " + message + "\n");
+    QCOMPARE(Drawn(), 0);
+    QVERIFY(!Save_Enabled());
+
+    // Moving a scroll bar or switching the mesh draws nothing either.
+    Find<QScrollBar>("HScroll_X")->setValue(45);
+    QTest::mouseClick(Find<QPushButton>("Cmd_Normal_Meshe"), Qt::LeftButton);
+    QCOMPARE(Drawn(), 0);
+    QVERIFY(!Save_Enabled());
+  }
+
+  // Damage the formats let through: a face naming a point the BASIC data
+  // file does not have is kept as written (and left out of the picture), a
+  // facet cut short by the end of an STL file keeps zero corners.
+  void damagedButReadableInputLoads_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("BAS face naming a missing point")
+        << "Cmd_Open_Bas"
+        << QString::fromStdString(Write(
+               "index.bas", "10'Number of Faces and Number of Points\r\n11 data 1,2\r\n12'Points from the 3D Object\r\n"
+                            "13 data 0.0,0.0,0.0,0.0,5.0,0.0,5.0,0.0,0.0\r\n14'Faces from the 3D Object\r\n"
+                            "15 data 0,1,2,0,2,-99\r\n"));
+    QTest::newRow("STL cut inside a facet")
+        << "Cmd_Open"
+        << QString::fromStdString(Write("cut.stl",
+                                        "solid a\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 0 5 0\n"
+                                        "vertex 5 0 0\nendloop\nendfacet\nfacet normal 0 0 1\nouter loop\nvertex 1 1"));
+  }
+  void damagedButReadableInputLoads() {
+    QFETCH(QString, button);
+    QFETCH(QString, path);
+    Open_Cube();
+    Click_With_File(button.toUtf8().constData(), path.toStdString());
+    QCOMPARE(Messages(), QString());
+    QVERIFY(Drawn() > 0);
+    QVERIFY(Save_Enabled());
+    // Redrawn from another side, where the faces may turn their backs.
+    Find<QScrollBar>("HScroll_Y")->setValue(200);
+    QVERIFY(Save_Enabled());
+  }
+
+  void saveThatCannotBeDoneWritesNothing_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("message");
+    const std::string inside_file = Path("plain-file/cube.bas");
+    std::ofstream(Path("plain-file"));
+    const std::string missing_folder = Path("no-such-folder/cube.bas");
+    QTest::newRow("folder is a file") << QString::fromStdString(inside_file) << "10"
+                                      << QString::fromStdString("Cannot write file: " + inside_file);
+    QTest::newRow("folder missing") << QString::fromStdString(missing_folder) << "10"
+                                    << QString::fromStdString("Cannot write file: " + missing_folder);
+    QTest::newRow("line numbers past 32767") << QString::fromStdString(Path("late.bas")) << "32765"
+                                             << "Too many lines for the BASIC line numbers";
+    QTest::newRow("start beyond 16 bits") << QString::fromStdString(Path("beyond.bas")) << "40000"
+                                          << "Basic Line Start and Step must lie between -32768 and 32767";
+  }
+  void saveThatCannotBeDoneWritesNothing() {
+    QFETCH(QString, path);
+    QFETCH(QString, start);
+    QFETCH(QString, message);
+    Open_Cube();
+    Find<QLineEdit>("Txt_Basic_Start")->setText(start);
+    Click_With_File("Cmd_Save", path.toStdString());
+    QCOMPARE(Messages(), "E.R.R.O.R: " + message + "\n");
+    QVERIFY(!std::filesystem::exists(path.toStdString()));
+    // The cube is still there to save elsewhere.
+    QVERIFY(Save_Enabled());
+    QVERIFY(Drawn() > 0);
+  }
+};
+
+QTEST_MAIN(Window_Bad_Input_Test)
+#include "window_bad_input_test.moc"
