@@ -1,26 +1,10 @@
 #!/usr/bin/env bash
 # stl2bas convert and info on PLY and BASIC data inputs.
 #   STL2BAS=path/to/stl2bas bash cli_import_test.sh TEST_DATA_DIR
-set -u
-data=$1
-bin=${STL2BAS:?set STL2BAS to the stl2bas binary}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/cli_checks.sh"
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...: the command must succeed
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-  fi
-}
-# run CMD...: runs stl2bas, keeping its exit code, standard output and error.
-run() {
+# run_stl2bas ARGS...: runs stl2bas, keeping its exit code, standard output and error.
+run_stl2bas() {
   "$bin" "$@" >"$work/out" 2>"$work/err"
   code=$?
 }
@@ -37,44 +21,44 @@ printf '%s\r\n' \
   "160 data 0,1,2,0,2,3,4,5,6,4,6,7,0,1,5,0,5,4,3,2,6,3,6,7,0,3,7,0,7,4,1,2,6,1,6,5" >"$work/expected.bas"
 
 # A PLY file converts to its BASIC data file.
-run convert "$data/cube.ply" -o "$work/cube.bas" --start 100 --step 10
+run_stl2bas convert "$data/cube.ply" -o "$work/cube.bas" --start 100 --step 10
 check "convert ply exits 0" test "$code" -eq 0
 check "convert ply writes the cube" cmp -s "$work/cube.bas" "$work/expected.bas"
 
-run info "$data/cube.ply" --json
+run_stl2bas info "$data/cube.ply" --json
 check "info ply exits 0" test "$code" -eq 0
 check "info ply counts" says '"faces": 11,' out
 check "info ply points" says '"points": 7,' out
 check "info ply loaded" says '"loaded": true' out
 
 # A BASIC data file: its points are its only points.
-run info "$work/cube.bas" --json
+run_stl2bas info "$work/cube.bas" --json
 check "info bas exits 0" test "$code" -eq 0
 check "info bas kind" says '"kind": "bas"' out
 check "info bas points" says '"points": 7,' out
 check "info bas points optimized" says '"points_optimized": 7,' out
-run info "$work/cube.bas"
+run_stl2bas info "$work/cube.bas"
 check "info bas caption" says "Number of Points:           7" out
 
 # BASIC to BASIC with a zero step, then back to the first numbering.
-run convert "$work/cube.bas" -o "$work/zero.bas" --start 0 --step 0
+run_stl2bas convert "$work/cube.bas" -o "$work/zero.bas" --start 0 --step 0
 check "convert bas exits 0" test "$code" -eq 0
 check "zero step numbers every line 0" test "$(cut -d"'" -f1 "$work/zero.bas" | cut -d' ' -f1 | sort -u)" = "0"
-run convert "$work/zero.bas" -o "$work/again.bas" --start 100 --step 10
+run_stl2bas convert "$work/zero.bas" -o "$work/again.bas" --start 100 --step 10
 check "bas read back writes the same file" cmp -s "$work/again.bas" "$work/expected.bas"
 
 # Several inputs of different kinds into one folder.
 cp "$data/cube.ply" "$work/a.ply"
 cp "$work/cube.bas" "$work/b.bas"
 mkdir "$work/out.d"
-run convert "$work/a.ply" "$work/b.bas" -d "$work/out.d"
+run_stl2bas convert "$work/a.ply" "$work/b.bas" -d "$work/out.d"
 check "convert -d exits 0" test "$code" -eq 0
 check "convert -d writes both" test -s "$work/out.d/a.bas" -a -s "$work/out.d/b.bas"
 
 # Refused inputs: exit 1, the reason on standard error, no output file.
 refused() {  # refused NAME FILE TEXT: converting FILE fails saying TEXT
   rm -f "$work/refused.bas"
-  run convert "$2" -o "$work/refused.bas"
+  run_stl2bas convert "$2" -o "$work/refused.bas"
   check "$1 exits 1" test "$code" -eq 1
   check "$1 says why" says "$3" err
   check "$1 writes nothing" test ! -e "$work/refused.bas"
@@ -102,9 +86,8 @@ refused "an empty mesh" "$work/empty.bas" "Wrong number of Faces or Points"
 
 refused "a missing file" "$work/absent.ply" "Cannot open file: $work/absent.ply"
 
-run info "$work/binary.ply" --json
+run_stl2bas info "$work/binary.ply" --json
 check "info binary ply exits 1" test "$code" -eq 1
 check "info binary ply not loaded" says '"loaded": false' out
 
-echo "cli_import: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "cli_import"

@@ -1,26 +1,6 @@
 #!/usr/bin/env bash
 # stl2bas render: the preview's wireframe as SVG and PNG pictures.
-set -u
-data=$1
-bin=${STL2BAS:?set STL2BAS to the stl2bas binary}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-# run EXPECTED_EXIT CMD...: runs, keeps stdout/stderr in $work/out, $work/err
-run() {
-  local expected=$1
-  shift
-  "$@" >"$work/out" 2>"$work/err"
-  local code=$?
-  [ "$code" -eq "$expected" ] || { echo "exit $code, expected $expected: $*"; cat "$work/err"; return 1; }
-}
+source "$(dirname "${BASH_SOURCE[0]}")/cli_checks.sh"
 # lines FILE: the <line> elements of an SVG picture, one a line
 lines() { grep '^<line ' "$1"; }
 # png_size FILE: "WIDTH HEIGHT" from the PNG's header
@@ -128,5 +108,4 @@ check "BASIC data has no normal mesh" run 2 "$bin" render "$work/two.bas" -o "$w
 check "normal mesh message" grep -q "no normal mesh" "$work/err"
 check "nothing written on usage errors" test ! -e "$work/x.svg"
 
-echo "cli render: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "cli render"

@@ -1,26 +1,6 @@
 #!/usr/bin/env bash
 # stl2bas convert and info, as a script or a user runs them.
-set -u
-data=$1
-bin=${STL2BAS:?set STL2BAS to the stl2bas binary}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-# run EXPECTED_EXIT CMD...: runs, keeps stdout/stderr in $work/out, $work/err
-run() {
-  local expected=$1
-  shift
-  "$@" >"$work/out" 2>"$work/err"
-  local code=$?
-  [ "$code" -eq "$expected" ] || { echo "exit $code, expected $expected: $*"; cat "$work/err"; return 1; }
-}
+source "$(dirname "${BASH_SOURCE[0]}")/cli_checks.sh"
 
 cube="$data/pro2stl-cube-crlf.stl"
 binary="$data/unit_cube-solid-header.stl"
@@ -88,5 +68,4 @@ check "info binary" run 1 "$bin" info "$binary" --json
 check "binary not loaded" grep -q '"loaded": false' "$work/out"
 check "binary message" grep -q '"message": "No' "$work/out"
 
-echo "cli: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "cli"
