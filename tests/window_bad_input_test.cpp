@@ -22,6 +22,7 @@
 
 #include "core/line_reader.h"
 #include "ui/main_window.h"
+#include "scripted_dialogs.h"
 #include "ui/picture_box.h"
 
 namespace {
@@ -92,14 +93,7 @@ class Window_Bad_Input_Test : public QObject {
     answers_.clear();
     messages_.clear();
     window_ = std::make_unique<Main_Window>();
-    window_->Set_File_Chooser([this](std::string_view, Dialog_Mode) {
-      std::string answer = answers_.empty() ? std::string() : answers_.front();
-      if (!answers_.empty()) answers_.pop_front();
-      return answer;
-    });
-    window_->Set_Message_Sink([this](std::string_view text, std::string_view title) {
-      messages_.emplace_back(std::string(text), std::string(title));
-    });
+    Script_Dialogs(*window_, answers_, messages_);
   }
   void cleanup() { window_.reset(); }
 

@@ -30,6 +30,7 @@
 #include "ui/draw_lines.h"
 #include "ui/main_window.h"
 #include "ui/picture_box.h"
+#include "scripted_dialogs.h"
 
 namespace {
 
@@ -141,15 +142,7 @@ class Window_Test : public QObject {
     messages_.clear();
     window_ = std::make_unique<Main_Window>();
     files_asked_ = 0;
-    window_->Set_File_Chooser([this](std::string_view, Dialog_Mode) {
-      ++files_asked_;
-      std::string answer = answers_.empty() ? std::string() : answers_.front();
-      if (!answers_.empty()) answers_.pop_front();
-      return answer;
-    });
-    window_->Set_Message_Sink([this](std::string_view text, std::string_view title) {
-      messages_.emplace_back(std::string(text), std::string(title));
-    });
+    Script_Dialogs(*window_, answers_, messages_, &files_asked_);
   }
   void cleanup() { window_.reset(); }
 

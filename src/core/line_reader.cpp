@@ -135,6 +135,12 @@ bool Line_Reader::Next(std::string_view& line) {
   }
 }
 
+Outcome Open_Input(Line_Reader& file, const std::string& path) {
+  return file.Open(path) ? Outcome::Success() : Outcome::Failure("Cannot open file: " + path);
+}
+
+std::string At_Line(int64_t line) { return "Line " + std::to_string(line) + ": "; }
+
 std::string Read_Failure_Text(const Line_Reader& file, const std::string& path) {
   if (!file.Line_Too_Long()) return "Cannot read file: " + path;
   return "Line " + std::to_string(file.Lines_Read() + 1) + " is longer than " +

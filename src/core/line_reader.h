@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/outcome.h"
+
 class Line_Reader {
  public:
   // 16 MiB: far beyond any line of a mesh file, which stays below 32767.
@@ -66,6 +68,12 @@ class Line_Reader {
   size_t lf_ = 0, cr_ = 0;  // next LF / CR at or after begin_, or end_ when none
   bool lf_valid_ = false, cr_valid_ = false;
 };
+
+// Opens a reader's input: Success, or the failure "Cannot open file: <path>".
+Outcome Open_Input(Line_Reader& file, const std::string& path);
+
+// "Line N: ", the start of a message about line N of an input file.
+std::string At_Line(int64_t line);
 
 // The message of a read that Read_Failed: "Cannot read file: <path>", or,
 // for a line longer than kMax_Line, which line it was.

@@ -69,8 +69,6 @@ bool Read_Count_Line(std::string_view line, int32_t& faces, int32_t& points) {
   return true;
 }
 
-std::string At_Line(int64_t line) { return "Line " + std::to_string(line) + ": "; }
-
 }  // namespace
 
 Outcome Read_Bas(MeshStore& store, Progress* progress) {
@@ -79,7 +77,7 @@ Outcome Read_Bas(MeshStore& store, Progress* progress) {
   store.Object_Loaded = false;
 
   Line_Reader file;
-  if (!file.Open(store.File_Input)) return Outcome::Failure("Cannot open file: " + store.File_Input);
+  if (Outcome opened = Open_Input(file, store.File_Input); !opened.ok) return opened;
   Progress_Meter meter(progress, file);
   // The header and the count line must each be followed by another line.
   auto cut_short = [&] {

@@ -46,8 +46,6 @@ std::string_view Header_Word(std::string_view line, int index) {
   }
 }
 
-std::string At_Line(int64_t line) { return "Line " + std::to_string(line) + ": "; }
-
 // The count of a vertex or face element line: the text after the keyword and
 // the one character that follows it.
 int32_t Keyword_Count(std::string_view line, std::string_view keyword) {
@@ -138,7 +136,7 @@ Outcome Read_Ply(MeshStore& store, Progress* progress) {
   store.Object_Loaded = false;
 
   Line_Reader file;
-  if (!file.Open(store.File_Input)) return Outcome::Failure("Cannot open file: " + store.File_Input);
+  if (Outcome opened = Open_Input(file, store.File_Input); !opened.ok) return opened;
   Progress_Meter meter(progress, file);
 
   Ply_Header header;

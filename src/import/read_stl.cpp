@@ -26,7 +26,7 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   store.Object_Loaded = false;
 
   Line_Reader file;
-  if (!file.Open(store.File_Input)) return Outcome::Failure("Cannot open file: " + store.File_Input);
+  if (Outcome opened = Open_Input(file, store.File_Input); !opened.ok) return opened;
   Progress_Meter meter(progress, file);
 
   // Count pass: only lines that contain "facet normal" are looked at.

@@ -1,0 +1,25 @@
+#pragma once
+// Window tests answer the file dialog from a queue of paths (an empty queue
+// answers "cancelled") and record message boxes instead of showing them, so
+// no test ever blocks on a modal dialog.
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/main_window.h"
+
+using Recorded_Messages = std::vector<std::pair<std::string, std::string>>;  // text, title
+
+inline void Script_Dialogs(Main_Window& window, std::deque<std::string>& answers, Recorded_Messages& messages,
+                           int* files_asked = nullptr) {
+  window.Set_File_Chooser([&answers, files_asked](std::string_view, Dialog_Mode) {
+    if (files_asked) ++*files_asked;
+    std::string answer = answers.empty() ? std::string() : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return answer;
+  });
+  window.Set_Message_Sink([&messages](std::string_view text, std::string_view title) {
+    messages.emplace_back(std::string(text), std::string(title));
+  });
+}
