@@ -1,7 +1,6 @@
 #include "merge/optimize_points.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -24,23 +23,22 @@ uint32_t Hash_Point(const Point3& p) {
 
 bool Same_Point(const Point3& a, const Point3& b) { return a.X == b.X && a.Y == b.Y && a.Z == b.Z; }
 
-constexpr uint32_t kEmpty = 0xFFFFFFFFu;
-
 }  // namespace
 
 bool Optimize_Points(MeshStore& store, Progress* progress) {
   const int32_t last_point = store.Nb_Pts_Normal;
   const size_t count = last_point < 0 ? 0 : static_cast<size_t>(last_point) + 1;
 
-  // Table of optimized indices; capacity a power of two at or above 1.25 n.
+  // Table of optimized indices plus one (0: an empty slot, so the table
+  // starts as fresh zero memory); capacity a power of two at or above 1.25 n.
   size_t capacity = 1;
   while (capacity < count + count / 4) capacity <<= 1;
-  std::vector<uint32_t> table;
-  Size_Fresh(table, capacity, kEmpty);
+  Flat_Array<uint32_t> table;
+  table.Size_Zeroed(capacity);
   const size_t mask = capacity - 1;
   // remap[i]: the optimized index of normal point i.
-  std::vector<int32_t> remap;
-  Size_Fresh(remap, count);
+  Flat_Array<int32_t> remap;
+  remap.Size_Zeroed(count);
 
   const Point3* normal = store.Pts_Normal.data();
   Point3* optimized = store.Pts_Optimized.data();
@@ -52,13 +50,14 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
     const Point3& point = normal[i];
     size_t slot = Hash_Point(point) & mask;
     for (;;) {
-      uint32_t held = table[slot];
-      if (held == kEmpty) {
+      const uint32_t entry = table[slot];
+      if (entry == 0) {
         optimized[++last] = point;
-        table[slot] = static_cast<uint32_t>(last);
+        table[slot] = static_cast<uint32_t>(last) + 1;
         remap[i] = last;
         break;
       }
+      const uint32_t held = entry - 1;
       if (Same_Point(optimized[held], point)) {
         remap[i] = static_cast<int32_t>(held);
         break;
