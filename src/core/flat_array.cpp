@@ -7,10 +7,13 @@
 
 namespace {
 constexpr size_t kHuge_Page = size_t{2} << 20;
+// From half a huge page up, one huge page costs less than the small pages
+// it replaces (each page fault costs far more than the memory).
+constexpr size_t kLarge_Block = kHuge_Page / 2;
 }  // namespace
 
 void* Acquire_Zeroed(size_t bytes, size_t& reserved) {
-  if (bytes < kHuge_Page) {
+  if (bytes < kLarge_Block) {
     void* block = std::calloc(bytes, 1);
     if (!block) throw std::bad_alloc();
     reserved = 0;

@@ -29,7 +29,7 @@ bool Line_Reader::Open(const std::string& path) {
   // A small file gets a buffer of its own size, not a whole chunk.
   size_t wanted = S_ISREG(info.st_mode) && file_size_ < kChunk ? kSmall_Buffer : kChunk;
   while (wanted < kChunk && wanted <= file_size_) wanted *= 2;
-  if (buffer_.size() < wanted) buffer_.resize(wanted);
+  if (buffer_.size() < wanted) buffer_.Size_Zeroed(wanted);
   begin_ = end_ = 0;
   eof_ = failed_ = too_long_ = false;
   consumed_ = 0;
@@ -60,7 +60,10 @@ bool Line_Reader::Fill() {
       too_long_ = failed_ = true;
       return false;
     }
-    buffer_.resize(buffer_.size() * 2);
+    Flat_Array<char> larger;
+    larger.Size_Zeroed(buffer_.size() * 2);
+    std::memcpy(larger.data(), buffer_.data(), end_);
+    buffer_ = std::move(larger);
   }
   lf_valid_ = cr_valid_ = false;
   for (;;) {
