@@ -95,20 +95,10 @@ size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {
 bool Line_Reader::Next(std::string_view& line) {
   if (fd_ < 0) return false;
   for (;;) {
+    // Each search remembers where it stopped: a chunk without CR costs one
+    // scan for it, and a CR LF file finds each CR just before its LF.
     size_t lf = Find('\n', lf_, lf_valid_);
-    // Only look for a CR before the LF: a CR-free file costs one scan per chunk.
-    size_t cr = (cr_valid_ && cr_ >= begin_) ? cr_ : end_;
-    if (!cr_valid_ || cr_ < begin_) {
-      const void* hit = std::memchr(buffer_.data() + begin_, '\r', lf - begin_);
-      if (hit) {
-        cr_ = static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data());
-        cr_valid_ = true;
-      } else if (lf == end_) {
-        cr_ = end_;
-        cr_valid_ = true;
-      }
-      cr = hit ? cr_ : end_;
-    }
+    size_t cr = Find('\r', cr_, cr_valid_);
     size_t stop = cr < lf ? cr : lf;
     if (stop < end_) {
       size_t skip = 1;
