@@ -87,6 +87,8 @@ void Check_Line_Values(std::string_view text) {
   constexpr int kCount = 4;
   double values[kCount];
   const int found = Read_Blank_Separated(text, values, kCount);
+  int32_t whole[kCount];
+  const int whole_found = Read_Blank_Separated_Int32(text, whole, kCount);
   int tokens = 0;
   size_t at = 0;
   while (tokens < kCount) {
@@ -96,11 +98,15 @@ void Check_Line_Values(std::string_view text) {
     while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
     Require(values[tokens] == Parse_Number(text.substr(at, end - at)),
             "each blank-separated value is the number of its token");
+    Require(whole[tokens] == Round_To_Int32(values[tokens]),
+            "each blank-separated whole value is its token's number rounded to 32 bits");
     ++tokens;
     at = end;
   }
   Require(found == tokens, "Read_Blank_Separated counts the values the text holds");
-  for (int i = tokens; i < kCount; ++i) Require(values[i] == 0.0, "a value the text does not hold reads as 0");
+  Require(whole_found == tokens, "Read_Blank_Separated_Int32 counts the values the text holds");
+  for (int i = tokens; i < kCount; ++i)
+    Require(values[i] == 0.0 && whole[i] == 0, "a value the text does not hold reads as 0");
 }
 
 }  // namespace
@@ -129,6 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(std::string_view(written, length) == Reference_Coordinate_Text(coordinate),
             "a coordinate is written as its shortest decimal text rounded to tenths, halfway away from zero");
   }
+
+  int32_t scanned_whole = 0;
+  if (const char* stop = Scan_Plain_Integer(text.data(), text.data() + text.size(), scanned_whole))
+    Require(scanned_whole == Round_To_Int32(Parse_Number(text.substr(0, static_cast<size_t>(stop - text.data())))),
+            "the plain-integer scan reads what Parse_Number and Round_To_Int32 read");
 
   double scanned = 0.0;
   if (const char* stop = Scan_Plain_Decimal(text.data(), text.data() + text.size(), scanned))

@@ -31,7 +31,7 @@ MeshStore Earlier_Load() {
 }
 
 template <typename T>
-bool Same_Entries(const std::vector<T>& a, const std::vector<T>& b) {
+bool Same_Entries(const Flat_Array<T>& a, const Flat_Array<T>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 

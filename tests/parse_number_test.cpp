@@ -1,4 +1,5 @@
 // The number parse every reader and the save command share.
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "core/parse_number.h"
+#include "import/line_values.h"
 
 namespace {
 
@@ -64,6 +66,59 @@ TEST(ParseNumber, MatchesCorrectlyRoundedConversion) {
     double expected = 0;
     std::from_chars(text, text + std::strlen(text), expected);
     ASSERT_EQ(Parse_Number(text), expected) << text;
+  }
+}
+
+// The plain-number scan reads digits several at a time: runs of every
+// length, followed by every kind of character (just below and above the
+// digits, bytes with the high bit set, a NUL) or by the end of the text.
+TEST(ParseNumber, PlainScanReadsDigitRunsOfEveryLength) {
+  const std::string followers[] = {"", "/", ":", " ", ",", "\x80", "\xff", std::string(1, '\0'), "e+01", "x"};
+  const std::string prefixes[] = {"", "-", "7.", "-1234567.", "123456789012."};
+  for (const std::string& prefix : prefixes)
+    for (int length = 1; length <= 21; ++length)
+      for (const std::string& follower : followers) {
+        std::string digits;
+        for (int k = 0; k < length; ++k) digits += static_cast<char>('0' + (k * 7 + length) % 10);
+        const bool exponent = follower == "e+01";
+        const std::string number = prefix + digits + follower;
+        const size_t read_length = prefix.size() + digits.size() + (exponent ? follower.size() : 0);
+        // What lies beyond the text's end is never read as part of it.
+        const std::string padded = number + "99999999";
+        const char* begin = padded.data();
+        double value = -1;
+        const char* stop = Scan_Plain_Decimal(begin, begin + number.size(), value);
+        const std::string shown = "\"" + number + "\"";
+
+        int significant = 0;
+        uint64_t mantissa = 0;
+        for (char c : prefix + digits)
+          if (c >= '0' && c <= '9' && ++significant <= 19) mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        if (significant > 19 || mantissa > (uint64_t{1} << 53)) {
+          EXPECT_EQ(stop, nullptr) << shown;
+          continue;
+        }
+        ASSERT_NE(stop, nullptr) << shown;
+        EXPECT_EQ(stop - begin, static_cast<long>(read_length)) << shown;
+        double expected = 0;
+        std::from_chars(begin, begin + read_length, expected);
+        EXPECT_EQ(value, expected) << shown;
+      }
+}
+
+// Whole numbers as PLY face lines hold them read as the full parse and
+// rounding would read them, fast path or not.
+TEST(ParseNumber, PlainIntegerScanAgreesWithTheFullParse) {
+  const char* tokens[] = {"0",          "-0",         "7",           "0042",         "123456789",   "-123456789",
+                          "1234567890", "2147483647", "-2147483648", "99999999999", "12345678901234567890",
+                          "2.5",        "-3.5",       "1e3",         "4E-1",        "&H1F",        "+8",
+                          "-",          "x1",         "5x",          "6d1",         "00000000000000000001"};
+  for (const char* token : tokens) {
+    const std::string text = std::string("  ") + token + "\t 9";
+    int32_t values[2] = {-1, -1};
+    ASSERT_EQ(Read_Blank_Separated_Int32(text, values, 2), 2) << token;
+    EXPECT_EQ(values[0], Round_To_Int32(Parse_Number(token))) << token;
+    EXPECT_EQ(values[1], 9) << token;
   }
 }
 

@@ -72,7 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Face_Case{"IndentedWithTabs", "  \t3\t7\t8\t9", {7, 8, 9}},
                     Face_Case{"TrailingBlanks", "3 4 5 6   ", {4, 5, 6}},
                     Face_Case{"HalvesRoundToEven", "3 0.5 1.5 2.5", {0, 2, 2}},
-                    Face_Case{"EmptyLineReadsZeros", "", {0, 0, 0}}),
+                    Face_Case{"EmptyLineReadsZeros", "", {0, 0, 0}},
+                    Face_Case{"NineDigitCornersAndLeadingZeros", "3 123456789 -0 0042", {123456789, 0, 42}},
+                    Face_Case{"LongCornersSaturate", "3 99999999999 -2147483649 2147483647",
+                              {2147483647, -2147483647 - 1, 2147483647}},
+                    Face_Case{"OtherShapesReadAsNumbers", "3 1e2 &H10 7x", {100, 16, 7}},
+                    Face_Case{"SignsAndPoints", "3 +5 -.5 2.", {5, 0, 2}}),
     [](const testing::TestParamInfo<Face_Case>& info) { return info.param.name; });
 
 // ---- whole files ----

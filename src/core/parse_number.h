@@ -22,6 +22,11 @@ double Parse_Number(std::string_view text);
 // grammar. The caller decides whether what follows ends the number.
 const char* Scan_Plain_Decimal(const char* text, const char* end, double& value);
 
+// The same for a plain integer, [-]digits with at most nine digits, as
+// Round_To_Int32(Parse_Number(...)) would give it; nullptr when the text
+// needs the full grammar (a point, an exponent, more digits).
+const char* Scan_Plain_Integer(const char* text, const char* end, int32_t& value);
+
 // Nearest 32-bit float; saturates at the largest finite float (no infinity).
 float Round_To_Single(double value);
 // Nearest integer, ties to even, saturated at the type's bounds.

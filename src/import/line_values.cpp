@@ -3,30 +3,42 @@
 #include "core/parse_number.h"
 
 namespace {
-bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
-}  // namespace
 
-int Read_Blank_Separated(std::string_view text, double* values, int count) {
+bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
+
+// The first `count` blank-separated values of `text`. Most values have the
+// plain shape `scan` reads while scanning, ending where the blank starts;
+// any other token goes through Parse_Number and `convert`.
+template <typename Value, typename Scan, typename Convert>
+int Read_Values(std::string_view text, Value* values, int count, Scan scan, Convert convert) {
   const char* p = text.data();
   const char* end = p + text.size();
   int found = 0;
   for (; found < count; ++found) {
     while (p != end && Is_Blank(*p)) ++p;
     if (p == end) break;
-    // Most values are plain decimals that end where the blank starts: read
-    // them while scanning; anything else goes through the full grammar.
-    const char* stop = Scan_Plain_Decimal(p, end, values[found]);
+    const char* stop = scan(p, end, values[found]);
     if (stop && (stop == end || Is_Blank(*stop))) {
       p = stop;
       continue;
     }
     const char* token_end = p;
     while (token_end != end && !Is_Blank(*token_end)) ++token_end;
-    values[found] = Parse_Number(std::string_view(p, static_cast<size_t>(token_end - p)));
+    values[found] = convert(Parse_Number(std::string_view(p, static_cast<size_t>(token_end - p))));
     p = token_end;
   }
-  for (int i = found; i < count; ++i) values[i] = 0.0;
+  for (int i = found; i < count; ++i) values[i] = Value{};
   return found;
+}
+
+}  // namespace
+
+int Read_Blank_Separated(std::string_view text, double* values, int count) {
+  return Read_Values(text, values, count, Scan_Plain_Decimal, [](double value) { return value; });
+}
+
+int Read_Blank_Separated_Int32(std::string_view text, int32_t* values, int count) {
+  return Read_Values(text, values, count, Scan_Plain_Integer, Round_To_Int32);
 }
 
 Point3 Read_Point(std::string_view text) {

@@ -3,6 +3,7 @@
 // values, leading blanks of any length are skipped, and each value is read
 // with Parse_Number. Shared by the STL vertex and the PLY line parsers.
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/mesh_store.h"
@@ -11,6 +12,10 @@
 // does not hold reads as 0. Returns how many values the text held (at most
 // `count`); anything after them is ignored.
 int Read_Blank_Separated(std::string_view text, double* values, int count);
+
+// The same, each value rounded to a 32-bit integer with Round_To_Int32 (PLY
+// face lines: the corner count and the corners).
+int Read_Blank_Separated_Int32(std::string_view text, int32_t* values, int count);
 
 // The first three values of `text` as a point, each rounded to the nearest
 // 32-bit float.

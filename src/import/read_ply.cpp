@@ -125,9 +125,9 @@ Point3 Parse_Ply_Vertex(std::string_view line) {
 }
 
 Face3 Parse_Ply_Face(std::string_view line) {
-  double values[4];  // the corner count, then the first three corners
-  Read_Blank_Separated(line, values, 4);
-  return {Round_To_Int32(values[1]), Round_To_Int32(values[2]), Round_To_Int32(values[3])};
+  int32_t values[4];  // the corner count, then the first three corners
+  Read_Blank_Separated_Int32(line, values, 4);
+  return {values[1], values[2], values[3]};
 }
 
 Outcome Read_Ply(MeshStore& store, Progress* progress) {
