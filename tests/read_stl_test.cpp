@@ -1,6 +1,10 @@
 // The ASCII STL reader: counting, facet layout, vertex lines and the
 // outcome of odd files.
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <thread>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -146,13 +150,56 @@ TEST(ReadStl, FacetLineInsideABodyIsReadAsAVertex) {
   std::string text = "facet normal 0 0 1\nouter loop\nvertex 1 1 1\nvertex 2 2 2\nfacet normal 0 0 1\n" +
                      Stl_Facet("7 7 7", "8 8 8", "9 9 9");
   MeshStore store = Read("nested.stl", text);
-  EXPECT_EQ(store.Nb_Faces, 2);  // the count pass saw three facet lines
+  EXPECT_EQ(store.Nb_Faces, 2);  // three facet lines count, the one read as a vertex too
   EXPECT_TRUE(store.Object_Loaded);
   EXPECT_EQ(store.Pts_Normal[2].X, 0.0f);  // "facet normal 0 0 1" read from its 7th character
   EXPECT_EQ(store.Pts_Normal[2].Y, 0.0f);
   EXPECT_EQ(store.Pts_Normal[5].X, 9.0f);
   EXPECT_EQ(store.Faces_Normal[2].A, 0);  // the unfilled tail stays zero
   EXPECT_EQ(store.Pts_Normal[8].X, 0.0f);
+}
+
+// The arrays end sized to the facets found, whether the file's size was
+// known in advance (a file) or not (a pipe, read in growing arrays).
+TEST(ReadStl, ArraysEndSizedToTheFacetsFoundFromFilesAndPipes) {
+  std::string text = "solid strip\n";
+  for (int f = 0; f < 3000; ++f) {
+    const std::string x = std::to_string(f);
+    text += Stl_Facet(x + " 0 0", x + " 1 0", x + ".5 0 -0");
+  }
+  text += "facet normal 0 0 1\nouter loop\nvertex 5 5 5\n";  // cut short: zeros after it
+  const std::string folder = Test_Temp_Folder().string();
+  const std::string pipe = folder + "/strip.stl";
+  std::filesystem::remove(pipe);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::thread writer([&] { std::ofstream(pipe, std::ios::binary) << text; });
+  MeshStore from_pipe;
+  from_pipe.File_Input = pipe;
+  const Outcome piped = Read_Stl(from_pipe);
+  writer.join();
+  MeshStore from_file = Read("strip.stl", text);
+
+  for (const MeshStore* store : {&from_file, &from_pipe}) {
+    SCOPED_TRACE(store == &from_pipe ? "pipe" : "file");
+    EXPECT_TRUE(store->Object_Loaded);
+    ASSERT_EQ(store->Nb_Faces, 3000);
+    ASSERT_EQ(store->Nb_Pts_Normal, 9002);
+    EXPECT_EQ(store->Faces_Normal.size(), 3001u);
+    EXPECT_EQ(store->Pts_Normal.size(), 9003u);
+    EXPECT_EQ(store->Faces_Optimized.size(), 3001u);
+    EXPECT_EQ(store->Faces_Visible.size(), 3001u);
+    EXPECT_EQ(store->Pts_Optimized.size(), 9003u);
+    EXPECT_EQ(store->Pts_Screen.size(), 9003u);
+    EXPECT_EQ(store->Pts_Normal[8999].X, 2999.5f);
+    EXPECT_EQ(store->Pts_Normal[9000].X, 5.0f);
+    EXPECT_EQ(store->Pts_Normal[9001].X, 0.0f);
+    EXPECT_EQ(store->Faces_Normal[3000].A, 9000);
+    EXPECT_EQ(store->Faces_Normal[3000].B, 0);
+    EXPECT_EQ(store->Nb_Pts_Optimized, 9000);  // the strip's 9000 points and (5, 5, 5); the zeros are the first point
+  }
+  EXPECT_TRUE(piped.ok);
+  EXPECT_EQ(std::memcmp(from_pipe.Pts_Normal.data(), from_file.Pts_Normal.data(), 9003 * sizeof(Point3)), 0);
+  EXPECT_EQ(std::memcmp(from_pipe.Faces_Optimized.data(), from_file.Faces_Optimized.data(), 3001 * sizeof(Face3)), 0);
 }
 
 TEST(ReadStl, UnreadableFileSaysSo) {

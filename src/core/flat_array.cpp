@@ -1,5 +1,6 @@
 #include "core/flat_array.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -23,7 +24,10 @@ void* Acquire_Zeroed(size_t bytes, size_t& reserved) {
   // than needed and hand back the unaligned ends.
   if (bytes > SIZE_MAX - 2 * kHuge_Page) throw std::bad_alloc();
   const size_t length = (bytes + kHuge_Page - 1) & ~(kHuge_Page - 1);
-  void* mapped = ::mmap(nullptr, length + kHuge_Page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  // Not counted against the system's commit limit: a reader may reserve far
+  // more than it will write (see Flat_Array::Resize).
+  void* mapped = ::mmap(nullptr, length + kHuge_Page, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   const uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
   const uintptr_t aligned = (start + kHuge_Page - 1) & ~(kHuge_Page - 1);
@@ -41,4 +45,13 @@ void Release_Zeroed(void* block, size_t reserved) {
     std::free(block);
   else
     ::munmap(block, reserved);
+}
+
+size_t Trim_Zeroed(void* block, size_t& reserved, size_t keep) {
+  if (!block || reserved == 0) return 0;
+  const size_t length = std::max((keep + kHuge_Page - 1) & ~(kHuge_Page - 1), kHuge_Page);
+  if (length >= reserved) return reserved;
+  ::munmap(static_cast<char*>(block) + length, reserved - length);
+  reserved = length;
+  return length;
 }

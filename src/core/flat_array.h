@@ -10,6 +10,7 @@
 // so an array the current command never touches costs no time and no
 // resident memory. Small blocks come from calloc.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
@@ -23,6 +24,10 @@
 // `reserved` receives what Release_Zeroed needs to hand it back.
 void* Acquire_Zeroed(size_t bytes, size_t& reserved);
 void Release_Zeroed(void* block, size_t reserved);
+// Hands back the whole pages of a block beyond its first `keep` bytes, where
+// it has any to give; `reserved` is updated. Returns how many bytes the
+// block still holds (at least `keep`), or 0 when nothing could be given back.
+size_t Trim_Zeroed(void* block, size_t& reserved, size_t keep);
 
 template <typename T>
 class Flat_Array {
@@ -52,6 +57,28 @@ class Flat_Array {
     if (count == 0) return;
     if (count > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_alloc();
     data_ = static_cast<T*>(Acquire_Zeroed(count * sizeof(T), reserved_));
+    size_ = capacity_ = count;
+  }
+
+  // Keeps the first `count` entries; entries beyond the old size are zero.
+  // Within the block this costs nothing: dropped entries are cleared (and
+  // whole pages beyond the kept ones handed back), so the block beyond
+  // size() is always zero. Growing beyond the block moves the entries to a
+  // new one. Throws std::bad_alloc when memory runs out (nothing changes).
+  void Resize(size_t count) {
+    if (count > capacity_) {
+      Flat_Array larger;
+      larger.Size_Zeroed(count);
+      if (size_ > 0) std::memcpy(larger.data_, data_, size_ * sizeof(T));
+      Swap(larger);
+      return;
+    }
+    if (count < size_) {
+      size_t held = Trim_Zeroed(data_, reserved_, count * sizeof(T));
+      if (held > 0) capacity_ = held / sizeof(T);
+      const size_t clear_to = std::min(size_, capacity_);
+      if (clear_to > count) std::memset(static_cast<void*>(data_ + count), 0, (clear_to - count) * sizeof(T));
+    }
     size_ = count;
   }
 
@@ -72,9 +99,11 @@ class Flat_Array {
     std::swap(data_, other.data_);
     std::swap(size_, other.size_);
     std::swap(reserved_, other.reserved_);
+    std::swap(capacity_, other.capacity_);
   }
 
   T* data_ = nullptr;
   size_t size_ = 0;
+  size_t capacity_ = 0;  // entries the block holds
   size_t reserved_ = 0;
 };

@@ -95,3 +95,8 @@ bool Holds_Index(const Flat_Array<T>& array, int64_t last_index) {
 // Faces_Optimized and Faces_Visible to Nb_Faces. False when memory runs out
 // (the arrays are then left empty).
 bool Size_Arrays_For_Mesh(MeshStore& store);
+
+// The same for the arrays derived from the normal mesh only: Pts_Optimized
+// and Pts_Screen to Nb_Pts_Normal, Faces_Optimized and Faces_Visible to
+// Nb_Faces (a reader that sized the normal mesh as it read it).
+bool Size_Derived_Arrays(MeshStore& store);

@@ -1,7 +1,10 @@
 #include "import/read_stl.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <new>
+#include <string>
 
 #include "core/line_reader.h"
 #include "core/parse_number.h"
@@ -28,41 +31,78 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   Line_Reader file;
   if (Outcome opened = Open_Input(file, store.File_Input); !opened.ok) return opened;
   Progress_Meter meter(progress, file);
+  if (progress && !progress->Update("Reading facets", 0)) return Progress_Meter::Cancelled();
 
-  // Count pass: only lines that contain "facet normal" are looked at.
-  int64_t facets = 0;
+  // One pass. A facet line takes at least 13 bytes, so the file's size
+  // bounds the facets: the normal arrays are reserved for that many (the
+  // system supplies memory only where entries are written) and cut to the
+  // facets found at the end. Input of unknown size starts small and doubles.
+  constexpr int64_t kMax_Facets = (int64_t{std::numeric_limits<int32_t>::max()} + 1) / 3;
   const uint64_t size = file.File_Size();
-  auto counting = [&](uint64_t consumed) {
-    return !progress || progress->Update("Counting facets", size ? static_cast<int>(consumed * 30 / size) : 0);
-  };
-  if (!counting(0)) return Progress_Meter::Cancelled();
-  if (!file.Count_Lines_Containing(kFacet, facets, counting))
-    return file.Read_Failed() ? Outcome::Failure("Cannot read file: " + store.File_Input) : Progress_Meter::Cancelled();
-  if (3 * facets - 1 > std::numeric_limits<int32_t>::max())
-    return Outcome::Failure("Too many facets for one mesh: " + std::to_string(facets));
-
-  store.Nb_Faces = static_cast<int32_t>(facets - 1);
-  store.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
-  if (!Size_Arrays_For_Mesh(store))
+  size_t room = size > 0 ? static_cast<size_t>(std::min<uint64_t>(size / 13 + 1, kMax_Facets)) : 1024;
+  auto no_memory = [](int64_t facets) {
     return Outcome::Failure("Not enough memory for " + std::to_string(facets) + " facets");
+  };
+  try {
+    Size_Fresh(store.Faces_Normal, room);
+    Size_Fresh(store.Pts_Normal, 3 * room);
+  } catch (const std::bad_alloc&) {
+    Size_Fresh(store.Faces_Normal, 0);
+    Size_Fresh(store.Pts_Normal, 0);
+    return no_memory(static_cast<int64_t>(room));
+  }
 
-  // Data pass: a facet line, one ignored line, then the corners A, B, C. A
-  // facet cut short by the end of the file keeps zeros where it ends.
+  // Every line that contains "facet normal" counts as a facet, also one met
+  // where a corner was expected: Nb_Faces counts them all, and faces or
+  // points the file never filled in stay zero.
+  int64_t facets = 0;
+  auto next = [&](std::string_view& line) {
+    if (!file.Next(line)) return false;
+    if (Contains(line, kFacet)) ++facets;
+    return true;
+  };
+  // The counters and every array of the mesh for the facets counted.
+  auto finish = [&]() {
+    store.Nb_Faces = static_cast<int32_t>(facets - 1);
+    store.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
+    try {
+      store.Faces_Normal.Resize(static_cast<size_t>(facets));
+      store.Pts_Normal.Resize(static_cast<size_t>(3 * facets));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return Size_Derived_Arrays(store);
+  };
+
+  // A facet line, one ignored line, then the corners A, B, C. A facet cut
+  // short by the end of the file keeps zeros where it ends.
   std::string_view line;
-  if (!file.Rewind()) return Outcome::Failure("Cannot read file: " + store.File_Input);
   int32_t f = -1;
   int32_t p = -1;
   while (file.Next(line)) {
-    if (!meter.Step("Reading facets", 30, 80)) return meter.Cancelled();
+    if (!meter.Step("Reading facets", 0, 80)) {
+      finish();
+      return meter.Cancelled();
+    }
     if (!Contains(line, kFacet)) continue;
-    // The count pass saw exactly these lines, so f stays within Nb_Faces.
-    ++f;
-    if (!file.Next(line)) break;
+    if (++facets > kMax_Facets) return Outcome::Failure("Too many facets for one mesh: more than " +
+                                                        std::to_string(kMax_Facets));
+    ++f;  // f < facets <= kMax_Facets, so p stays below 3 * kMax_Facets
+    if (static_cast<size_t>(f) >= store.Faces_Normal.size()) {
+      room = std::min<size_t>(2 * room, kMax_Facets);
+      try {
+        store.Faces_Normal.Resize(room);
+        store.Pts_Normal.Resize(3 * room);
+      } catch (const std::bad_alloc&) {
+        return no_memory(facets);
+      }
+    }
+    if (!next(line)) break;
     Face3& face = store.Faces_Normal[f];
     int32_t* corners[3] = {&face.A, &face.B, &face.C};
     bool complete = true;
     for (int32_t* corner : corners) {
-      if (!file.Next(line)) {
+      if (!next(line)) {
         complete = false;
         break;
       }
@@ -72,6 +112,9 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
     }
     if (!complete) break;
   }
+  if (facets > kMax_Facets)
+    return Outcome::Failure("Too many facets for one mesh: more than " + std::to_string(kMax_Facets));
+  if (!finish()) return no_memory(facets);
   if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
 
   if (f > 0 && p > 0) {

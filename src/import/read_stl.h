@@ -1,8 +1,8 @@
 #pragma once
 // ASCII STL reader. Every vertex line becomes a point of its own and every
 // facet a face: facet f owns points 3f, 3f+1 and 3f+2. The file is read
-// twice, a count pass and a data pass, so that every array is sized once,
-// exactly, before any data is stored.
+// once; the normal arrays are reserved for the most facets the file's size
+// allows and cut to the facets found, so every array ends sized exactly.
 //
 // Reads File_Input. Writes Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal,
 // sizes Pts_Optimized, Faces_Optimized, Faces_Visible and Pts_Screen, clears
