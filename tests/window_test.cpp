@@ -22,12 +22,13 @@
 #include <functional>
 #include <fstream>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "preview/draw_lines.h"
 #include "ui/dialog_filter.h"
-#include "ui/draw_lines.h"
 #include "ui/main_window.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
@@ -46,6 +47,12 @@ int Black_Pixels(const QImage& image) {
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
   return count;
+}
+
+// Black lines into a Format_RGB32 picture, as the window draws them.
+void Draw_Into(QImage& picture, std::span<const Segment> segments) {
+  Draw_Lines(reinterpret_cast<uint32_t*>(picture.bits()), picture.width(), picture.height(),
+             picture.bytesPerLine() / 4, segments, qRgb(0, 0, 0));
 }
 
 // A strip of `facets` triangles along X, as ASCII STL: with some thousands
@@ -593,7 +600,7 @@ class Window_Test : public QObject {
     picture.fill(Qt::white);
     auto at = [](int v) { return static_cast<int16_t>(v); };
     Segment segment{{at(line.x1()), at(line.y1())}, {at(line.x2()), at(line.y2())}};
-    Draw_Lines(picture, {&segment, 1}, qRgb(0, 0, 0));
+    Draw_Into(picture, {&segment, 1});
     QCOMPARE(Black_Pixels(picture), pixels);
     if (pixels == 0) return;
     QCOMPARE(picture.pixel(first), qRgb(0, 0, 0));
