@@ -59,7 +59,7 @@ void BM_Optimize_Points(benchmark::State& state) {
   for (auto _ : state) Optimize_Points(store);
   state.SetItemsProcessed(state.iterations() * points.size());
 }
-BENCHMARK(BM_Optimize_Points)->Arg(100)->Arg(410)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Optimize_Points)->Arg(100)->Arg(410)->Arg(708)->Unit(benchmark::kMillisecond);
 
 void BM_Format_Coordinate(benchmark::State& state) {
   std::mt19937 random(2);

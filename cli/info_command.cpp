@@ -31,7 +31,7 @@ std::string Json_String(std::string_view text) {
   return out + "\"";
 }
 
-void Dump_Points(std::ostream& out, const char* name, const std::vector<Point3>& points, int32_t last) {
+void Dump_Points(std::ostream& out, const char* name, std::span<const Point3> points, int32_t last) {
   out << ",\n  " << Json_String(name) << ": [";
   for (int32_t i = 0; i <= last; ++i) {
     const Point3& p = points[i];
@@ -41,7 +41,7 @@ void Dump_Points(std::ostream& out, const char* name, const std::vector<Point3>&
   out << "]";
 }
 
-void Dump_Faces(std::ostream& out, const char* name, const std::vector<Face3>& faces, int32_t last) {
+void Dump_Faces(std::ostream& out, const char* name, std::span<const Face3> faces, int32_t last) {
   out << ",\n  " << Json_String(name) << ": [";
   for (int32_t i = 0; i <= last; ++i)
     out << (i ? ", " : "") << "[" << faces[i].A << ", " << faces[i].B << ", " << faces[i].C << "]";

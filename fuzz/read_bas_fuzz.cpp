@@ -24,8 +24,8 @@ MeshStore Earlier_Load() {
   store.Pts_Optimized = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {0, 0, 1}, {}, {}};
   store.Nb_Pts_Optimized = 3;
   store.Faces_Optimized = {{0, 1, 2}, {0, 2, 3}};
-  store.Faces_Visible.resize(2);
-  store.Pts_Screen.resize(6);
+  Size_Fresh(store.Faces_Visible, 2);
+  Size_Fresh(store.Pts_Screen, 6);
   store.Object_Loaded = true;
   return store;
 }

@@ -1,8 +1,10 @@
 // Point merging: the hash table gives exactly the result of the plain
 // linear scan (same points, same order, same bits).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -102,34 +104,56 @@ TEST(OptimizePoints, IndexedMeshWithoutDuplicatesIsCopied) {
   EXPECT_EQ(store.Faces_Optimized[1].C, 1);
 }
 
+// Merges the mesh both ways and expects the same points, order, bits and faces.
+void Expect_Same_As_Linear_Scan(const std::vector<Point3>& normal, const std::vector<Face3>& faces,
+                                const std::string& label) {
+  MeshStore fast = Normal_Mesh(normal, faces);
+  MeshStore slow = Normal_Mesh(normal, faces);
+  Optimize_Points(fast);
+  Linear_Scan_Merge(slow);
+  ASSERT_EQ(fast.Nb_Pts_Optimized, slow.Nb_Pts_Optimized) << label;
+  for (size_t i = 0; i < fast.Pts_Optimized.size(); ++i)
+    ASSERT_TRUE(Same_Bits(fast.Pts_Optimized[i], slow.Pts_Optimized[i])) << label << " point " << i;
+  for (size_t f = 0; f < faces.size(); ++f) {
+    ASSERT_EQ(fast.Faces_Optimized[f].A, slow.Faces_Optimized[f].A) << label << " face " << f;
+    ASSERT_EQ(fast.Faces_Optimized[f].B, slow.Faces_Optimized[f].B) << label << " face " << f;
+    ASSERT_EQ(fast.Faces_Optimized[f].C, slow.Faces_Optimized[f].C) << label << " face " << f;
+  }
+}
+
 TEST(OptimizePoints, MatchesTheLinearScanOnRandomMeshes) {
   std::mt19937 random(20261207);
+  std::vector<Point3> normal;
+  std::vector<Face3> faces;
   for (int round = 0; round < 30; ++round) {
     // A small pool of values with signed zeros and one-step neighbours, so
     // that duplicates and near-duplicates are frequent.
-    std::vector<float> pool = {0.0f, -0.0f, 1.0f, std::nextafter(1.0f, 2.0f), std::nextafter(1.0f, 0.0f),
-                               -1.0f, 0.1f, 1e30f, -1e-30f, 3.5f};
+    const std::vector<float> pool = {0.0f, -0.0f, 1.0f, std::nextafter(1.0f, 2.0f), std::nextafter(1.0f, 0.0f),
+                                     -1.0f, 0.1f, 1e30f, -1e-30f, 3.5f};
     std::uniform_int_distribution<size_t> pick(0, pool.size() - 1);
     const int points = 3 * (1 + static_cast<int>(random() % 400));
-    std::vector<Point3> normal(points);
+    normal.resize(points);
     for (Point3& p : normal) p = {pool[pick(random)], pool[pick(random)], pool[pick(random)]};
-    std::vector<Face3> faces(points / 3);
+    faces.resize(points / 3);
     std::uniform_int_distribution<int32_t> corner(0, points - 1);
     for (Face3& f : faces) f = {corner(random), corner(random), corner(random)};
-
-    MeshStore fast = Normal_Mesh(normal, faces);
-    MeshStore slow = Normal_Mesh(normal, faces);
-    Optimize_Points(fast);
-    Linear_Scan_Merge(slow);
-    ASSERT_EQ(fast.Nb_Pts_Optimized, slow.Nb_Pts_Optimized) << "round " << round;
-    for (size_t i = 0; i < fast.Pts_Optimized.size(); ++i)
-      ASSERT_TRUE(Same_Bits(fast.Pts_Optimized[i], slow.Pts_Optimized[i])) << "round " << round << " point " << i;
-    for (size_t f = 0; f < faces.size(); ++f) {
-      ASSERT_EQ(fast.Faces_Optimized[f].A, slow.Faces_Optimized[f].A);
-      ASSERT_EQ(fast.Faces_Optimized[f].B, slow.Faces_Optimized[f].B);
-      ASSERT_EQ(fast.Faces_Optimized[f].C, slow.Faces_Optimized[f].C);
-    }
+    Expect_Same_As_Linear_Scan(normal, faces, "round " + std::to_string(round));
   }
+  // Thousands of distinct points, then each of them again (as -0.0 where it
+  // held 0.0) in shuffled order: the table grows while the first ones arrive
+  // and must still find every one of them, including those that made it grow.
+  normal.clear();
+  for (int i = 0; i < 4000; ++i) normal.push_back({i * 0.5f, static_cast<float>(i % 7), 0.0f});
+  std::vector<Point3> again(normal);
+  for (Point3& p : again) p.Z = -0.0f;
+  std::shuffle(again.begin(), again.end(), random);
+  normal.insert(normal.end(), again.begin(), again.end());
+  faces.resize(normal.size() / 3);
+  for (size_t f = 0; f < faces.size(); ++f) {
+    const int32_t first = static_cast<int32_t>(3 * f);
+    faces[f] = {first, first + 1, first + 2};
+  }
+  Expect_Same_As_Linear_Scan(normal, faces, "growing table");
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ bool Line_Reader::Open(const std::string& path) {
   // A small file gets a buffer of its own size, not a whole chunk.
   size_t wanted = S_ISREG(info.st_mode) && file_size_ < kChunk ? kSmall_Buffer : kChunk;
   while (wanted < kChunk && wanted <= file_size_) wanted *= 2;
-  if (buffer_.size() < wanted) buffer_.resize(wanted);
+  if (buffer_.size() < wanted) buffer_.Size_Zeroed(wanted);
   begin_ = end_ = 0;
   eof_ = failed_ = too_long_ = false;
   consumed_ = 0;
@@ -60,7 +60,10 @@ bool Line_Reader::Fill() {
       too_long_ = failed_ = true;
       return false;
     }
-    buffer_.resize(buffer_.size() * 2);
+    Flat_Array<char> larger;
+    larger.Size_Zeroed(buffer_.size() * 2);
+    std::memcpy(larger.data(), buffer_.data(), end_);
+    buffer_ = std::move(larger);
   }
   lf_valid_ = cr_valid_ = false;
   for (;;) {
@@ -92,20 +95,10 @@ size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {
 bool Line_Reader::Next(std::string_view& line) {
   if (fd_ < 0) return false;
   for (;;) {
+    // Each search remembers where it stopped: a chunk without CR costs one
+    // scan for it, and a CR LF file finds each CR just before its LF.
     size_t lf = Find('\n', lf_, lf_valid_);
-    // Only look for a CR before the LF: a CR-free file costs one scan per chunk.
-    size_t cr = (cr_valid_ && cr_ >= begin_) ? cr_ : end_;
-    if (!cr_valid_ || cr_ < begin_) {
-      const void* hit = std::memchr(buffer_.data() + begin_, '\r', lf - begin_);
-      if (hit) {
-        cr_ = static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data());
-        cr_valid_ = true;
-      } else if (lf == end_) {
-        cr_ = end_;
-        cr_valid_ = true;
-      }
-      cr = hit ? cr_ : end_;
-    }
+    size_t cr = Find('\r', cr_, cr_valid_);
     size_t stop = cr < lf ? cr : lf;
     if (stop < end_) {
       size_t skip = 1;

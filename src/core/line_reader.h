@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "core/flat_array.h"
 #include "core/outcome.h"
 
 class Line_Reader {
@@ -56,7 +56,7 @@ class Line_Reader {
   size_t Find(char c, size_t& cache, bool& cache_valid);
 
   int fd_ = -1;
-  std::vector<char> buffer_;
+  Flat_Array<char> buffer_;
   size_t begin_ = 0;  // first unread byte
   size_t end_ = 0;    // one past the last byte read
   bool eof_ = false;

@@ -1,16 +1,6 @@
 #include "core/mesh_store.h"
 
-#include <cstdint>
 #include <new>
-#include <sys/mman.h>
-
-void Advise_Huge_Pages(const void* memory, size_t bytes) {
-  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-  if (bytes < 2 * kHuge) return;
-  const uintptr_t start = (reinterpret_cast<uintptr_t>(memory) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(memory) + bytes) & ~(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-}
 
 bool Size_Arrays_For_Mesh(MeshStore& store) {
   try {
@@ -22,10 +12,9 @@ bool Size_Arrays_For_Mesh(MeshStore& store) {
     Size_Array(store.Faces_Visible, store.Nb_Faces);
     return true;
   } catch (const std::bad_alloc&) {
-    for (auto* points : {&store.Pts_Normal, &store.Pts_Optimized}) std::vector<Point3>().swap(*points);
-    std::vector<ScreenPoint>().swap(store.Pts_Screen);
-    for (auto* faces : {&store.Faces_Normal, &store.Faces_Optimized, &store.Faces_Visible})
-      std::vector<Face3>().swap(*faces);
+    for (auto* points : {&store.Pts_Normal, &store.Pts_Optimized}) points->Size_Zeroed(0);
+    store.Pts_Screen.Size_Zeroed(0);
+    for (auto* faces : {&store.Faces_Normal, &store.Faces_Optimized, &store.Faces_Visible}) faces->Size_Zeroed(0);
     return false;
   }
 }

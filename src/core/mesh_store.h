@@ -10,7 +10,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "core/flat_array.h"
 
 struct Point3 {
   float X = 0.0f;
@@ -32,15 +33,15 @@ struct ScreenPoint {
 
 struct MeshStore {
   // The normal mesh, as read: index into Pts_Normal.
-  std::vector<Point3> Pts_Normal;
-  std::vector<Face3> Faces_Normal;
+  Flat_Array<Point3> Pts_Normal;
+  Flat_Array<Face3> Faces_Normal;
   // The optimized mesh: each distinct point once; faces index Pts_Optimized.
-  std::vector<Point3> Pts_Optimized;
-  std::vector<Face3> Faces_Optimized;
+  Flat_Array<Point3> Pts_Optimized;
+  Flat_Array<Face3> Faces_Optimized;
   // The preview: front faces of the optimized mesh, and the projected points
   // of whichever mesh was projected last.
-  std::vector<Face3> Faces_Visible;
-  std::vector<ScreenPoint> Pts_Screen;
+  Flat_Array<Face3> Faces_Visible;
+  Flat_Array<ScreenPoint> Pts_Screen;
 
   int32_t Nb_Pts_Normal = 0;
   int32_t Nb_Faces = 0;  // shared by Faces_Normal and Faces_Optimized
@@ -66,31 +67,26 @@ struct MeshStore {
   int16_t Basic_Step = 0;
 };
 
-// Asks the system to back a large block with huge pages where it allows
-// that: a million-facet mesh then costs a few dozen page faults instead of
-// tens of thousands. Only a hint; nothing changes below a few megabytes.
-void Advise_Huge_Pages(const void* memory, size_t bytes);
-
 // Sizes an array to `count` entries afresh, discarding what it held; every
-// entry is zero.
+// entry is `fill` (zero unless given).
 template <typename T>
-void Size_Fresh(std::vector<T>& array, size_t count, const T& fill = T{}) {
-  std::vector<T>().swap(array);
-  array.reserve(count);
-  Advise_Huge_Pages(array.data(), count * sizeof(T));
-  array.resize(count, fill);
+void Size_Fresh(Flat_Array<T>& array, size_t count, const T& fill = T{}) {
+  array.Size_Zeroed(count);
+  const T zero{};
+  if (std::memcmp(&fill, &zero, sizeof(T)) != 0)
+    for (T& entry : array) entry = fill;
 }
 
 // Sizes an array to indices 0..last_index (no entry when last_index is -1),
 // discarding what it held; every entry is zero.
 template <typename T>
-void Size_Array(std::vector<T>& array, int32_t last_index) {
+void Size_Array(Flat_Array<T>& array, int32_t last_index) {
   Size_Fresh(array, last_index < 0 ? 0 : static_cast<size_t>(last_index) + 1);
 }
 
 // Entries 0..last_index exist in the array (last_index -1 always holds).
 template <typename T>
-bool Holds_Index(const std::vector<T>& array, int64_t last_index) {
+bool Holds_Index(const Flat_Array<T>& array, int64_t last_index) {
   return last_index >= -1 && last_index < static_cast<int64_t>(array.size());
 }
 

@@ -1,7 +1,9 @@
 #include "export/file_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +47,7 @@ bool File_Sink::Open(const std::string& target) {
     ::fchmod(fd_, 0666 & ~mask);
   }
   failed_ = false;
-  buffer_.reserve(kFlushAt + 4096);
+  if (buffer_.size() < kFlushAt) buffer_.Size_Zeroed(kFlushAt);
   return true;
 }
 
@@ -56,14 +58,29 @@ void File_Sink::Open_Stdout() {
 }
 
 void File_Sink::Append(std::string_view text) {
-  buffer_.append(text);
-  if (!to_stdout_ && buffer_.size() >= kFlushAt) Flush();
+  if (used_ + text.size() > buffer_.size()) {
+    if (to_stdout_) {
+      // Standard output is held whole until Commit: a larger block.
+      Flat_Array<char> larger;
+      larger.Size_Zeroed(std::max({kFlushAt, 2 * buffer_.size(), used_ + text.size()}));
+      if (used_ > 0) std::memcpy(larger.data(), buffer_.data(), used_);
+      buffer_ = std::move(larger);
+    } else {
+      Flush();
+      if (text.size() > buffer_.size()) {
+        if (!failed_ && !Write_All(fd_, text.data(), text.size())) failed_ = true;
+        return;
+      }
+    }
+  }
+  if (!text.empty()) std::memcpy(buffer_.data() + used_, text.data(), text.size());
+  used_ += text.size();
 }
 
 bool File_Sink::Flush() {
   int fd = to_stdout_ ? STDOUT_FILENO : fd_;
-  if (!failed_ && fd >= 0 && !Write_All(fd, buffer_.data(), buffer_.size())) failed_ = true;
-  buffer_.clear();
+  if (!failed_ && fd >= 0 && !Write_All(fd, buffer_.data(), used_)) failed_ = true;
+  used_ = 0;
   return !failed_;
 }
 
@@ -84,7 +101,7 @@ bool File_Sink::Commit() {
 }
 
 void File_Sink::Abandon() {
-  buffer_.clear();
+  used_ = 0;
   to_stdout_ = false;
   if (fd_ >= 0) {
     ::close(fd_);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/flat_array.h"
+
 class File_Sink {
  public:
   File_Sink() = default;
@@ -30,7 +32,8 @@ class File_Sink {
 
   std::string target_;
   std::string temp_;
-  std::string buffer_;
+  Flat_Array<char> buffer_;  // standard output: grows to hold everything
+  size_t used_ = 0;
   int fd_ = -1;
   bool to_stdout_ = false;
   bool failed_ = false;

@@ -1,7 +1,6 @@
 #include "merge/optimize_points.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -24,7 +23,52 @@ uint32_t Hash_Point(const Point3& p) {
 
 bool Same_Point(const Point3& a, const Point3& b) { return a.X == b.X && a.Y == b.Y && a.Z == b.Z; }
 
-constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+// Open addressing with linear probing over the optimized points: each slot
+// holds an optimized index plus one, 0 marking an empty slot, so a new table
+// is fresh zero memory. It starts small and doubles as distinct points
+// arrive, so a mesh whose points are shared (an STL repeats each point about
+// six times) keeps a table that fits the caches.
+class Point_Table {
+ public:
+  explicit Point_Table(size_t capacity) { Size(capacity); }
+
+  void Prefetch(uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
+
+  // The optimized index of `point`, adding it as optimized point last + 1
+  // when it is new.
+  int32_t Find_Or_Add(const Point3& point, uint32_t hash, Point3* optimized, int32_t& last) {
+    for (size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+      const uint32_t entry = slots_[slot];
+      if (entry == 0) {
+        optimized[++last] = point;
+        slots_[slot] = static_cast<uint32_t>(last) + 1;
+        if (static_cast<size_t>(last) + 1 > limit_) Grow(optimized, last);
+        return last;
+      }
+      if (Same_Point(optimized[entry - 1], point)) return static_cast<int32_t>(entry - 1);
+    }
+  }
+
+ private:
+  void Size(size_t capacity) {
+    slots_.Size_Zeroed(capacity);
+    mask_ = capacity - 1;
+    limit_ = capacity / 10 * 7;  // at most 70% full
+  }
+
+  void Grow(const Point3* optimized, int32_t last) {
+    Size(2 * (mask_ + 1));
+    for (int32_t i = 0; i <= last; ++i) {
+      size_t slot = Hash_Point(optimized[i]) & mask_;
+      while (slots_[slot] != 0) slot = (slot + 1) & mask_;
+      slots_[slot] = static_cast<uint32_t>(i) + 1;
+    }
+  }
+
+  Flat_Array<uint32_t> slots_;
+  size_t mask_ = 0;
+  size_t limit_ = 0;
+};
 
 }  // namespace
 
@@ -32,16 +76,18 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
   const int32_t last_point = store.Nb_Pts_Normal;
   const size_t count = last_point < 0 ? 0 : static_cast<size_t>(last_point) + 1;
 
-  // Table of optimized indices; capacity a power of two at or above 1.25 n.
-  size_t capacity = 1;
-  while (capacity < count + count / 4) capacity <<= 1;
-  std::vector<uint32_t> table;
-  Size_Fresh(table, capacity, kEmpty);
-  const size_t mask = capacity - 1;
+  // Room for a quarter of the points to be distinct before the first growth.
+  size_t capacity = 1024;
+  while (capacity / 10 * 7 < count / 4) capacity <<= 1;
+  Point_Table table(capacity);
   // remap[i]: the optimized index of normal point i.
-  std::vector<int32_t> remap;
-  Size_Fresh(remap, count);
+  Flat_Array<int32_t> remap;
+  remap.Size_Zeroed(count);
 
+  // The slot of a point a few places ahead is fetched while this one is
+  // looked up: the table is read at random, and a miss to memory costs
+  // more than the whole lookup.
+  constexpr size_t kAhead = 8;
   const Point3* normal = store.Pts_Normal.data();
   Point3* optimized = store.Pts_Optimized.data();
   int32_t last = -1;
@@ -49,22 +95,8 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
     if (progress && (i & 0xFFFFF) == 0xFFFFF &&
         !progress->Update("Merging points", 80 + static_cast<int>(i * 15 / count)))
       return false;
-    const Point3& point = normal[i];
-    size_t slot = Hash_Point(point) & mask;
-    for (;;) {
-      uint32_t held = table[slot];
-      if (held == kEmpty) {
-        optimized[++last] = point;
-        table[slot] = static_cast<uint32_t>(last);
-        remap[i] = last;
-        break;
-      }
-      if (Same_Point(optimized[held], point)) {
-        remap[i] = static_cast<int32_t>(held);
-        break;
-      }
-      slot = (slot + 1) & mask;
-    }
+    if (i + kAhead < count) table.Prefetch(Hash_Point(normal[i + kAhead]));
+    remap[i] = table.Find_Or_Add(normal[i], Hash_Point(normal[i]), optimized, last);
   }
   store.Nb_Pts_Optimized = last;
 

@@ -8,8 +8,9 @@
 // Reads Pts_Normal(0..Nb_Pts_Normal), Faces_Normal(0..Nb_Faces); writes
 // Pts_Optimized, Nb_Pts_Optimized, Faces_Optimized, which the reader has
 // sized (Pts_Optimized to Nb_Pts_Normal, Faces_Optimized to Nb_Faces).
-// Linear time: one open-addressing table of point indices. A face corner
-// outside 0..Nb_Pts_Normal (which no reader lets through) is copied as is.
+// Linear time: one open-addressing table of point indices, grown as distinct
+// points arrive. A face corner outside 0..Nb_Pts_Normal (which no reader lets
+// through) is copied as is.
 //
 // Returns false only when `progress` asked to stop.
 

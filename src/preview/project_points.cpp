@@ -18,8 +18,8 @@ int16_t Clamp_To_Screen(double floored) {
   return -32768;
 }
 
-int32_t Project_Points(const std::vector<Point3>& points, int32_t last, const MeshStore& view,
-                       std::vector<ScreenPoint>& screen) {
+int32_t Project_Points(std::span<const Point3> points, int32_t last, const MeshStore& view,
+                       Flat_Array<ScreenPoint>& screen) {
   const int32_t n = Last_Projected_Index(points, last, screen);
 
   const double angle_x = static_cast<double>(view.Angle_X) * Degree_Factor;
@@ -54,8 +54,8 @@ int32_t Project_Points(const std::vector<Point3>& points, int32_t last, const Me
 
 }  // namespace
 
-int32_t Last_Projected_Index(const std::vector<Point3>& points, int32_t last,
-                             const std::vector<ScreenPoint>& screen) {
+int32_t Last_Projected_Index(std::span<const Point3> points, int32_t last,
+                             const Flat_Array<ScreenPoint>& screen) {
   const int64_t room = static_cast<int64_t>(std::min(points.size(), screen.size())) - 1;
   return static_cast<int32_t>(std::clamp<int64_t>(last, -1, room));
 }

@@ -13,14 +13,14 @@
 // a coordinate that turns into NaN is stored as -32768.
 
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "core/mesh_store.h"
 
 // The last index that a projection of `points` (counter `last`) writes: the
 // counter bounded by both arrays, so that neither is read or written outside.
-int32_t Last_Projected_Index(const std::vector<Point3>& points, int32_t last,
-                             const std::vector<ScreenPoint>& screen);
+int32_t Last_Projected_Index(std::span<const Point3> points, int32_t last,
+                             const Flat_Array<ScreenPoint>& screen);
 
 // Whether all three corners of the face are among the projected points
 // 0..last_projected; a face that is not is never tested or drawn.

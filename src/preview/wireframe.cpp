@@ -14,7 +14,7 @@ constexpr int Zoom_Max = 20;
 
 // Two segments per face, A-B then B-C. The edge C-A is left out: it shows only
 // where a neighbouring face draws the same two screen points.
-void Append_Faces(const std::vector<Face3>& faces, int32_t last_face, const std::vector<ScreenPoint>& screen,
+void Append_Faces(std::span<const Face3> faces, int32_t last_face, std::span<const ScreenPoint> screen,
                   int32_t last_point, std::vector<Segment>& segments) {
   const int64_t room = static_cast<int64_t>(faces.size()) - 1;
   const int32_t n = static_cast<int32_t>(std::clamp<int64_t>(last_face, -1, room));
