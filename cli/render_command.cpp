@@ -19,6 +19,7 @@ constexpr int Default_Width = 481;
 constexpr int Default_Height = 473;
 // Large enough for any print, small enough that the PNG's pixels fit in memory.
 constexpr int Max_Side = 8192;
+static_assert(int64_t{Max_Side} * Max_Side <= Png_Max_Pixels, "every size the command takes can be a PNG");
 
 enum class Picture_Format { Svg, Png };
 

@@ -6,6 +6,41 @@ lines() { grep '^<line ' "$1"; }
 # png_size FILE: "WIDTH HEIGHT" from the PNG's header
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}'; }
 is_png() { [ "$(od -An -tx1 -N8 "$1" | tr -d ' ')" = "89504e470d0a1a0a" ]; }
+# png_pixels FILE [X,Y ...]: decodes the PNG on its own, failing on a wrong
+# chunk CRC, chunk order, header, zlib stream, Adler-32 or row filter; prints
+# "WIDTH HEIGHT BLACK_PIXELS", then the grey level of each pixel asked for.
+png_pixels() {
+  python3 - "$@" <<'PY'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n", "signature"
+chunks, at = [], 8
+while at < len(data):
+    length, kind = struct.unpack(">I4s", data[at:at + 8])
+    body = data[at + 8:at + 8 + length]
+    (crc,) = struct.unpack(">I", data[at + 8 + length:at + 12 + length])
+    assert zlib.crc32(kind + body) == crc, "CRC of %r at %d" % (kind, at)
+    chunks.append((kind, body))
+    at += 12 + length
+assert at == len(data), "bytes after the last chunk"
+kinds = [kind for kind, _ in chunks]
+assert kinds[0] == b"IHDR" and kinds[-1] == b"IEND" and set(kinds[1:-1]) == {b"IDAT"}, kinds
+width, height, depth, colour, method, filtering, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
+assert (depth, colour, method, filtering, interlace) == (8, 0, 0, 0, 0), "8-bit greyscale"
+stream = zlib.decompressobj()  # checks the Adler-32 at the end of the stream
+raw = stream.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
+assert stream.eof and not stream.unused_data, "the zlib stream ends with the image data"
+row = width + 1
+assert len(raw) == row * height, "one filter byte and one byte a pixel on every row"
+assert all(raw[y * row] == 0 for y in range(height)), "rows unfiltered"
+pixels = b"".join(raw[y * row + 1:(y + 1) * row] for y in range(height))
+assert set(pixels) <= {0, 255}, "black on white"
+print(width, height, pixels.count(0))
+for point in sys.argv[2:]:
+    x, y = map(int, point.split(","))
+    print(pixels[y * width + x])
+PY
+}
 
 # Two facets over the points (0,0,0), (0,5,0), (5,0,0): the first faces the
 # viewer, the second is the same triangle wound the other way.
@@ -64,6 +99,35 @@ check "png again" run 0 "$bin" render "$two" -o "$work/again.png" --zoom 20 --si
 check "png is repeatable" cmp -s "$work/two.png" "$work/again.png"
 check "png optimized" run 0 "$bin" render "$two" -o "$work/two-opt.png" --zoom 20 --size 64x32 --mesh optimized
 check "png shows the culling" bash -c '! cmp -s "$1" "$2"' _ "$work/two.png" "$work/two-opt.png"
+
+# The PNG decoded independently: the normal view of the two facets draws a
+# column, a row and a diagonal of 101 pixels each, meeting at the 3 corners.
+if command -v python3 >/dev/null; then
+  check "png to decode" run 0 "$bin" render "$two" -o "$work/two-big.png" --zoom 20 --size 401x400
+  pixels=$(png_pixels "$work/two-big.png" 200,200 200,300 300,200 250,250 201,201 0,0 | tr '\n' ' ')
+  check "png decodes to the lines" test "$pixels" = "401 400 300 0 0 0 0 255 255 "
+  # Several IDAT chunks: the default picture's data spans four deflate blocks.
+  # Three lines of 6 pixels meeting at the 3 corners.
+  check "png default decodes" test "$(png_pixels "$work/default.png" 240,236 240,241 245,236 | tr '\n' ' ')" = \
+    "481 473 15 0 0 0 "
+  check "png of a mesh" run 0 "$bin" render "$data/pro2stl-cube-crlf.stl" -o "$work/cube.png" --angles 30,45,0 --zoom 20
+  check "png of a mesh has black pixels" test "$(png_pixels "$work/cube.png" | cut -d' ' -f3)" -gt 0
+  # Two facets that both face away: the optimized view draws nothing.
+  facet='facet normal 0 0 1
+outer loop
+vertex 0 0 0
+vertex 5 0 0
+vertex 0 5 0
+endloop
+endfacet'
+  printf 'solid away\n%s\n%s\nendsolid away\n' "$facet" "$facet" >"$work/away.stl"
+  check "png with every face culled" run 0 "$bin" render "$work/away.stl" -o "$work/away.png" --zoom 20 --mesh optimized
+  check "png with every face culled is white" test "$(png_pixels "$work/away.png")" = "481 473 0"
+  check "png of the same facets drawn" run 0 "$bin" render "$work/away.stl" -o "$work/away-normal.png" --zoom 20
+  check "png of the same facets has black pixels" test "$(png_pixels "$work/away-normal.png" | cut -d' ' -f3)" -gt 0
+else
+  echo "skipped: the PNG decoding checks need python3"
+fi
 
 # A real file: the 12-facet cube draws 24 segments, and 20 with its far cap culled.
 check "cube" run 0 "$bin" render "$data/pro2stl-cube-crlf.stl" -o "$work/cube.svg" --angles 30,45,0 --zoom 20

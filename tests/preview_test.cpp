@@ -2,6 +2,7 @@
 // drawn. Screen values are exact integers, so every expectation is exact.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "allocation_count.h"
 #include "core/mesh_store.h"
 #include "preview/cull_faces.h"
+#include "preview/draw_lines.h"
 #include "preview/project_points.h"
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
@@ -458,6 +460,37 @@ TEST(SvgPicture, OneLinePerSegmentInDrawingOrder) {
   size_t lines = 0;
   for (size_t at = svg.find("<line "); at != std::string::npos; at = svg.find("<line ", at + 1)) ++lines;
   EXPECT_EQ(lines, 2u);
+}
+
+// The window's own tests check the lines drawn (ends, clipping, far
+// segments); here, the raster's rows lying `stride` pixels apart: the lines
+// land in their rows and never in the rest of a row beyond the width.
+TEST(DrawLines, WritesOnlyThePixelsOfTheArea) {
+  constexpr int width = 5, height = 4, stride = 8;
+  constexpr uint32_t paper = 0xAAAAAAAA, ink = 0x12345678;
+  std::vector<uint32_t> raster(stride * height, paper);
+  const std::vector<Segment> segments = {
+      Seg(-10, 1, 20, 1),        // row 1, from far left to far right
+      Seg(3, -50, 3, 50),        // column 3, top to bottom and beyond
+      Seg(6, 2, 6, 2),           // a point in the rest of row 2, outside the area
+      Seg(7, 0, 7, 3),           // a column there
+      Seg(0, 3, 0, 3),           // the bottom-left corner
+  };
+  Draw_Lines(raster.data(), width, height, stride, segments, ink);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < stride; ++x) {
+      const bool inked = x < width && (y == 1 || x == 3 || (x == 0 && y == 3));
+      EXPECT_EQ(raster[y * stride + x], inked ? ink : paper) << "pixel " << x << ", " << y;
+    }
+
+  // Rasters it cannot address are left as they are.
+  const std::vector<uint32_t> before = raster;
+  constexpr uint32_t other_ink = 0x0F0F0F0F;
+  Draw_Lines(raster.data(), width, height, width - 1, segments, other_ink);  // rows would overlap
+  Draw_Lines(raster.data(), 0, height, stride, segments, other_ink);
+  Draw_Lines(raster.data(), width, -1, stride, segments, other_ink);
+  Draw_Lines(nullptr, width, height, stride, segments, other_ink);
+  EXPECT_EQ(raster, before);
 }
 
 }  // namespace

@@ -16,18 +16,23 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <fstream>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "import/read_input.h"
+#include "png_picture.h"
+#include "preview/draw_lines.h"
+#include "preview/wireframe.h"
 #include "ui/dialog_filter.h"
-#include "ui/draw_lines.h"
 #include "ui/main_window.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
@@ -45,6 +50,26 @@ int Black_Pixels(const QImage& image) {
   int count = 0;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
+  return count;
+}
+
+// Black lines into a Format_RGB32 picture, as the window draws them.
+void Draw_Into(QImage& picture, std::span<const Segment> segments) {
+  Draw_Lines(reinterpret_cast<uint32_t*>(picture.bits()), picture.width(), picture.height(),
+             picture.bytesPerLine() / 4, segments, qRgb(0, 0, 0));
+}
+
+// The pixels where a PNG picture differs from `expected`; -1 when it does
+// not decode or its size differs.
+int Png_Differences(const std::string& png, const QImage& expected) {
+  QImage decoded;
+  if (!decoded.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<qsizetype>(png.size()), "PNG"))
+    return -1;
+  if (decoded.size() != expected.size()) return -1;
+  decoded = decoded.convertToFormat(QImage::Format_RGB32);
+  int count = 0;
+  for (int y = 0; y < expected.height(); ++y)
+    for (int x = 0; x < expected.width(); ++x) count += decoded.pixel(x, y) != expected.pixel(x, y);
   return count;
 }
 
@@ -593,7 +618,7 @@ class Window_Test : public QObject {
     picture.fill(Qt::white);
     auto at = [](int v) { return static_cast<int16_t>(v); };
     Segment segment{{at(line.x1()), at(line.y1())}, {at(line.x2()), at(line.y2())}};
-    Draw_Lines(picture, {&segment, 1}, qRgb(0, 0, 0));
+    Draw_Into(picture, {&segment, 1});
     QCOMPARE(Black_Pixels(picture), pixels);
     if (pixels == 0) return;
     QCOMPARE(picture.pixel(first), qRgb(0, 0, 0));
@@ -604,6 +629,95 @@ class Window_Test : public QObject {
       for (int x = 0; x < picture.width(); ++x)
         if (picture.pixel(x, y) == qRgb(0, 0, 0) && length > 0)
           QVERIFY(std::abs(dy * (x - line.x1()) - dx * (y - line.y1())) / length <= 0.75);
+  }
+
+  // stl2bas render's PNG pictures decode to exactly the pixels the window
+  // draws for the same segments.
+  void pngPictureHoldsTheWindowsPixels() {
+    struct Case {
+      const char* name;
+      std::vector<Segment> segments;
+      bool drawn;  // whether any pixel turns black
+    };
+    const Case cases[] = {
+        {"inside", {{{10, 20}, {110, 20}}, {{5, 5}, {7, 15}}, {{300, 400}, {20, 30}}, {{0, 472}, {480, 0}}}, true},
+        {"crossing the border",
+         {{{470, 5}, {600, 5}}, {{-20, 100}, {50, 130}}, {{240, -100}, {260, 600}}, {{-5, -5}, {480, 472}}},
+         true},
+        {"far outside", {{{-32768, -32768}, {-10, -10}}, {{481, 0}, {481, 472}}, {{32767, 32767}, {500, 32767}}},
+         false},
+        {"far to far, across",
+         {{{-32768, 10}, {32767, 10}}, {{-1000, -1000}, {1000, 1000}}, {{32767, -32768}, {-32768, 32767}}},
+         true},
+        {"single points", {{{0, 0}, {0, 0}}, {{480, 472}, {480, 472}}, {{240, 236}, {240, 236}}, {{-1, 0}, {-1, 0}}},
+         true},
+        {"no segment", {}, false},
+    };
+    for (const Case& c : cases) {
+      window_->Clear_Picture();
+      window_->Draw_Segments(c.segments);
+      QVERIFY2((Black_Pixels(Picture()) > 0) == c.drawn, c.name);
+      QVERIFY2(Png_Differences(Png_Picture(c.segments, 481, 473), Picture()) == 0, c.name);
+    }
+  }
+
+  // The cube's wireframe as stl2bas render draws it, from its own reading of
+  // the file, is the window's preview pixel for pixel, in both meshes.
+  void pngPictureOfAMeshIsTheWindowsPreview() {
+    Click_With_File("Cmd_Open", kSampleCube);
+    Find<QScrollBar>("HScroll_X")->setValue(30);
+    Find<QScrollBar>("HScroll_Y")->setValue(45);
+    Find<QScrollBar>("HScroll_Zoom")->setValue(20);
+    MeshStore store;
+    store.File_Input = kSampleCube;
+    QVERIFY(Read_Input(store, Input_Kind::Stl).ok);
+    Set_View(store, 30, 45, 0, 20);
+    Set_Drawing_Area(store, 481, 473);
+    for (bool normal : {true, false}) {
+      Click(normal ? "Cmd_Normal_Meshe" : "Cmd_Optimized_Meshe");
+      store.Show_Normal = normal;
+      std::vector<Segment> segments;
+      Build_Wireframe(store, segments);
+      // Every facet, or the three sides turned toward the viewer: six facets.
+      QCOMPARE(segments.size(), size_t(normal ? 24 : 12));
+      QVERIFY(Black_Pixels(Picture()) > 0);
+      QCOMPARE(Png_Differences(Png_Picture(segments, 481, 473), Picture()), 0);
+    }
+  }
+
+  // Pictures of other sizes: the image data crosses the 65535-byte blocks
+  // mid-row, fills one block exactly (257 x 255 bytes) or one byte more
+  // (256 x 256), and rows run from one pixel to thousands.
+  void pngPictureOfAnySizeDecodesToTheDrawnPixels() {
+    const QSize sizes[] = {{1, 1}, {256, 255}, {255, 256}, {300, 7}, {7, 300}, {1000, 300}, {8192, 1}, {1, 8192}};
+    for (QSize size : sizes) {
+      const int w = size.width(), h = size.height();
+      auto at = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };
+      // A star from the centre past every corner and side, and the corners.
+      std::vector<Segment> segments;
+      for (int x : {-7, w / 2, w + 6})
+        for (int y : {-5, h / 2, h + 4}) segments.push_back({{at(w / 2), at(h / 2)}, {at(x), at(y)}});
+      segments.push_back({{0, 0}, {0, 0}});
+      segments.push_back({{at(w - 1), at(h - 1)}, {at(w - 1), at(h - 1)}});
+      QImage expected(w, h, QImage::Format_RGB32);
+      expected.fill(Qt::white);
+      Draw_Into(expected, segments);
+      const QByteArray name = QByteArray::number(w) + "x" + QByteArray::number(h);
+      QVERIFY2(Black_Pixels(expected) > 0, name.constData());
+      QVERIFY2(Png_Differences(Png_Picture(segments, w, h), expected) == 0, name.constData());
+    }
+  }
+
+  // No picture is made for a size without pixels or beyond 8192 x 8192
+  // pixels, whatever the product of the sides would overflow to.
+  void pngPictureRefusesImpossibleSizes() {
+    const std::vector<Segment> segments = {{{0, 0}, {10, 10}}};
+    const QSize refused[] = {{0, 10},    {10, 0},         {-1, 5},       {5, -1},           {8193, 8192},
+                             {8192, 8193}, {65536, 1025}, {2147483647, 2147483647}, {-65536, -65536}};
+    for (QSize size : refused)
+      QVERIFY2(Png_Picture(segments, size.width(), size.height()).empty(),
+               (QByteArray::number(size.width()) + "x" + QByteArray::number(size.height())).constData());
+    QVERIFY(!Png_Picture(segments, 65536, 1).empty());  // long, but few pixels
   }
 
   // The widget shows its backing picture, so an uncovered window shows the

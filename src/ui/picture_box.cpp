@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "ui/draw_lines.h"
+#include "preview/draw_lines.h"
 
 Picture_Box::Picture_Box(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -25,7 +25,9 @@ void Picture_Box::Clear() {
 
 void Picture_Box::Draw_Segments(std::span<const Segment> segments) {
   Fit_Image();
-  Draw_Lines(image_, segments, qRgb(0, 0, 0));
+  // Format_RGB32: one 32-bit pixel each, rows bytesPerLine() apart.
+  Draw_Lines(reinterpret_cast<uint32_t*>(image_.bits()), image_.width(), image_.height(),
+             image_.bytesPerLine() / 4, segments, qRgb(0, 0, 0));
   update();
 }
 

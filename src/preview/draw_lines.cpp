@@ -1,4 +1,4 @@
-#include "ui/draw_lines.h"
+#include "preview/draw_lines.h"
 
 #include <cmath>
 #include <cstdint>
@@ -34,12 +34,9 @@ bool Clip(double& x0, double& y0, double& x1, double& y1, double x_max, double y
 
 }  // namespace
 
-void Draw_Lines(QImage& picture, std::span<const Segment> segments, QRgb colour) {
-  const int width = picture.width(), height = picture.height();
-  if (width <= 0 || height <= 0 || picture.depth() != 32) return;
-  uint32_t* const pixels = reinterpret_cast<uint32_t*>(picture.bits());
-  const ptrdiff_t stride = picture.bytesPerLine() / 4;
-  const uint32_t ink = colour;
+void Draw_Lines(uint32_t* pixels, int width, int height, ptrdiff_t stride, std::span<const Segment> segments,
+                uint32_t ink) {
+  if (pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
 
   for (const Segment& s : segments) {
     int x0 = s.From.X, y0 = s.From.Y, x1 = s.To.X, y1 = s.To.Y;
