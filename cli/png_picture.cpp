@@ -13,9 +13,6 @@ namespace {
 constexpr uint32_t Paper = 255;
 constexpr uint32_t Ink = 0;
 
-// A stored deflate block carries at most 65535 bytes (its length is 16 bits).
-constexpr size_t Max_Stored_Block = 65535;
-
 // CRC-32 of PNG chunks: polynomial 0x04C11DB7 in its reflected form.
 constexpr std::array<uint32_t, 256> Crc_Table = [] {
   std::array<uint32_t, 256> table{};
@@ -58,11 +55,6 @@ void Append_Be32(std::string& out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(value >> shift & 0xFF);
 }
 
-void Append_Le16(std::string& out, uint32_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>(value >> 8 & 0xFF);
-}
-
 // Starts a chunk of `type` at the end of `out`: its length is filled in by
 // End_Chunk once the data is written. Returns where the chunk starts.
 size_t Begin_Chunk(std::string& out, const char (&type)[5]) {
@@ -80,6 +72,76 @@ void End_Chunk(std::string& out, size_t start) {
   Append_Be32(out, Crc32(out.data() + start + 4, length + 4));
 }
 
+// Deflate with the fixed Huffman codes, where the only repeats sought are
+// runs of the byte just written (distance 1). A picture is mostly runs of
+// white, so a row of white takes a few bytes.
+class Run_Deflater {
+ public:
+  explicit Run_Deflater(std::string& out) : out_(out) { Put(1 | 1 << 1, 3); }  // final block, fixed codes
+
+  void Compress(const std::vector<unsigned char>& data) {
+    for (size_t i = 0; i < data.size();) {
+      size_t run = 0;
+      if (i > 0)
+        while (run < 258 && i + run < data.size() && data[i + run] == data[i - 1]) ++run;
+      if (run >= 3) {
+        Put_Length(run);
+        Put_Code(0, 5);  // distance 1
+        i += run;
+      } else {
+        Put_Literal(data[i++]);
+      }
+    }
+  }
+
+  void Finish() {
+    Put_Literal(256);  // end of block
+    if (count_ > 0) out_ += static_cast<char>(bits_ & 0xFF);
+  }
+
+ private:
+  // Bits go out lowest first.
+  void Put(uint32_t value, int count) {
+    bits_ |= static_cast<uint64_t>(value) << count_;
+    count_ += count;
+    while (count_ >= 8) {
+      out_ += static_cast<char>(bits_ & 0xFF);
+      bits_ >>= 8;
+      count_ -= 8;
+    }
+  }
+  // Huffman codes go out highest bit first.
+  void Put_Code(uint32_t code, int length) {
+    uint32_t reversed = 0;
+    for (int i = 0; i < length; ++i) reversed |= ((code >> i) & 1) << (length - 1 - i);
+    Put(reversed, length);
+  }
+  void Put_Literal(uint32_t symbol) {
+    if (symbol < 144)
+      Put_Code(0x30 + symbol, 8);
+    else if (symbol < 256)
+      Put_Code(0x190 + symbol - 144, 9);
+    else if (symbol < 280)
+      Put_Code(symbol - 256, 7);
+    else
+      Put_Code(0xC0 + symbol - 280, 8);
+  }
+  void Put_Length(size_t length) {
+    static constexpr uint16_t kBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                         31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static constexpr uint8_t kExtra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                         2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+    int code = 28;
+    while (kBase[code] > length) --code;
+    Put_Literal(257 + static_cast<uint32_t>(code));
+    if (kExtra[code] > 0) Put(static_cast<uint32_t>(length - kBase[code]), kExtra[code]);
+  }
+
+  std::string& out_;
+  uint64_t bits_ = 0;
+  int count_ = 0;
+};
+
 }  // namespace
 
 std::string Png_Picture(const std::vector<Segment>& segments, int width, int height) {
@@ -89,13 +151,15 @@ std::string Png_Picture(const std::vector<Segment>& segments, int width, int hei
     Draw_Lines(raster.data(), width, height, width, segments, Ink);
 
     // The image data: each row is its filter type (0, none) and then one
-    // byte a pixel. It goes out in stored deflate blocks, one IDAT chunk a
-    // block, the zlib header in the first and the Adler-32 in the last.
+    // byte a pixel, as one zlib stream in one IDAT chunk.
     const size_t row_bytes = static_cast<size_t>(width) + 1;
-    const size_t data_bytes = row_bytes * static_cast<size_t>(height);
-    const size_t blocks = (data_bytes + Max_Stored_Block - 1) / Max_Stored_Block;
+    std::vector<unsigned char> data(row_bytes * static_cast<size_t>(height));
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+      data[y * row_bytes] = 0;
+      for (size_t x = 0; x < static_cast<size_t>(width); ++x)
+        data[y * row_bytes + 1 + x] = static_cast<unsigned char>(raster[y * static_cast<size_t>(width) + x]);
+    }
     std::string png;
-    png.reserve(8 + 25 + blocks * (12 + 5) + 2 + data_bytes + 4 + 12);
     png.append("\x89PNG\r\n\x1A\n", 8);
 
     size_t chunk = Begin_Chunk(png, "IHDR");
@@ -104,29 +168,15 @@ std::string Png_Picture(const std::vector<Segment>& segments, int width, int hei
     png.append({8, 0, 0, 0, 0});  // 8 bits, greyscale, deflate, the one filter method, not interlaced
     End_Chunk(png, chunk);
 
+    chunk = Begin_Chunk(png, "IDAT");
+    png.append({0x78, 0x01});  // deflate, 32 KiB window, no dictionary
+    Run_Deflater deflater(png);
+    deflater.Compress(data);
+    deflater.Finish();
     Adler32 adler;
-    size_t row = 0, column = 0;  // the next byte of the image data; column 0 is the filter type
-    for (size_t done = 0; done < data_bytes;) {
-      const size_t length = std::min(Max_Stored_Block, data_bytes - done);
-      const bool last = done + length == data_bytes;
-      chunk = Begin_Chunk(png, "IDAT");
-      if (done == 0) png.append({0x78, 0x01});  // deflate, 32 KiB window, no dictionary
-      png += static_cast<char>(last ? 1 : 0);    // final-block bit, block type 0: stored
-      Append_Le16(png, static_cast<uint32_t>(length));
-      Append_Le16(png, static_cast<uint32_t>(~length & 0xFFFF));
-      const size_t start = png.size();
-      for (size_t i = 0; i < length; ++i) {
-        png += column == 0 ? '\0' : static_cast<char>(raster[row * static_cast<size_t>(width) + column - 1]);
-        if (++column == row_bytes) {
-          column = 0;
-          ++row;
-        }
-      }
-      adler.Update(png.data() + start, length);
-      done += length;
-      if (last) Append_Be32(png, adler.Value());
-      End_Chunk(png, chunk);
-    }
+    adler.Update(reinterpret_cast<const char*>(data.data()), data.size());
+    Append_Be32(png, adler.Value());
+    End_Chunk(png, chunk);
 
     End_Chunk(png, Begin_Chunk(png, "IEND"));
     return png;

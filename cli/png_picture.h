@@ -3,8 +3,9 @@
 // picture with every segment drawn as a one-pixel black line, both ends
 // included, in drawing order -- the window's own line drawing, so the same
 // pixels as its preview. Encoded here, with no image library: 8-bit
-// greyscale, rows unfiltered, the image data in uncompressed deflate blocks
-// (a wireframe picture is small enough not to need compression).
+// greyscale, rows unfiltered, the image data deflated with the fixed codes
+// and runs of the same grey only -- a line picture is mostly white runs, so
+// that is most of what a full compressor would gain.
 
 #include <cstdint>
 #include <string>

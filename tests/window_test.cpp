@@ -685,9 +685,9 @@ class Window_Test : public QObject {
     }
   }
 
-  // Pictures of other sizes: the image data crosses the 65535-byte blocks
-  // mid-row, fills one block exactly (257 x 255 bytes) or one byte more
-  // (256 x 256), and rows run from one pixel to thousands.
+  // Pictures of other sizes: rows from one pixel to thousands, so white
+  // runs from none to far beyond the longest repeat a deflate code carries
+  // (258), across row ends and around the star's lines.
   void pngPictureOfAnySizeDecodesToTheDrawnPixels() {
     const QSize sizes[] = {{1, 1}, {256, 255}, {255, 256}, {300, 7}, {7, 300}, {1000, 300}, {8192, 1}, {1, 8192}};
     for (QSize size : sizes) {
