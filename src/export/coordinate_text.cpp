@@ -1,9 +1,11 @@
 #include "export/coordinate_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
+
+#include "export/decimal_digits.h"
 
 namespace {
 
@@ -61,22 +63,18 @@ size_t Format_Coordinate(float value, char* out) {
   const double tenths = static_cast<double>(magnitude) * 10.0;
   if (tenths < 1e15) {
     const double below = std::floor(tenths);
-    const double step = 10.0 * static_cast<double>(std::nextafter(magnitude, INFINITY) - magnitude);
+    // The next float up: a finite non-negative float's bits plus one.
+    const float next = std::bit_cast<float>(std::bit_cast<uint32_t>(magnitude) + 1);
+    const double step = 10.0 * static_cast<double>(next - magnitude);
     if (std::fabs(tenths - below - 0.5) > step) {
-      uint64_t rounded = static_cast<uint64_t>(below) + (tenths - below > 0.5 ? 1 : 0);
-      char digits[24];
-      char* p = digits + sizeof digits;
-      *--p = static_cast<char>('0' + rounded % 10);
-      *--p = '.';
-      uint64_t whole = rounded / 10;
-      do {
-        *--p = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-      } while (whole != 0);
-      if (std::signbit(value) && rounded != 0) *--p = '-';
-      const size_t length = static_cast<size_t>(digits + sizeof digits - p);
-      std::memcpy(out, p, length);
-      return length;
+      const uint64_t rounded = static_cast<uint64_t>(below) + (tenths - below > 0.5 ? 1 : 0);
+      const bool minus = std::signbit(value) && rounded != 0;
+      if (minus) *out++ = '-';
+      size_t length = minus + Write_Digits(rounded / 10, out);
+      out += length - minus;
+      *out++ = '.';
+      *out = static_cast<char>('0' + rounded % 10);
+      return length + 2;
     }
   }
   return Format_From_Shortest_Digits(value, out);

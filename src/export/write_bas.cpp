@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/coordinate_text.h"
+#include "export/decimal_digits.h"
 #include "export/file_sink.h"
 
 namespace {
@@ -84,17 +85,9 @@ class Bas_Emitter {
 };
 
 size_t Int_Text(int32_t value, char* out) {
-  char digits[12];
-  char* p = digits + sizeof digits;
-  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) *--p = '-';
-  const size_t length = static_cast<size_t>(digits + sizeof digits - p);
-  std::memcpy(out, p, length);
-  return length;
+  const uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  if (value < 0) *out++ = '-';
+  return (value < 0) + Write_Digits(magnitude, out);
 }
 
 bool Bas_Emitter::Start_Line() {
