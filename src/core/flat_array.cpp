@@ -8,9 +8,9 @@
 
 namespace {
 constexpr size_t kHuge_Page = size_t{2} << 20;
-// From half a huge page up, one huge page costs less than the small pages
-// it replaces (each page fault costs far more than the memory).
-constexpr size_t kLarge_Block = kHuge_Page / 2;
+// From an eighth of a huge page up, one huge page costs less than the small
+// pages it replaces: each page fault costs far more than clearing memory.
+constexpr size_t kLarge_Block = kHuge_Page / 8;
 }  // namespace
 
 void* Acquire_Zeroed(size_t bytes, size_t& reserved) {
