@@ -38,16 +38,6 @@ bool Line_Reader::Open(const std::string& path) {
   return true;
 }
 
-bool Line_Reader::Rewind() {
-  if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return false;
-  begin_ = end_ = 0;
-  eof_ = failed_ = too_long_ = false;
-  consumed_ = 0;
-  lines_ = 0;
-  lf_valid_ = cr_valid_ = false;
-  return true;
-}
-
 bool Line_Reader::Fill() {
   if (eof_ || failed_) return false;
   if (begin_ > 0) {
@@ -153,47 +143,4 @@ size_t Find_Text(std::string_view line, std::string_view needle) {
     if (std::memcmp(p + 1, needle.data() + 1, needle.size() - 1) == 0) return static_cast<size_t>(p - data);
   }
   return std::string_view::npos;
-}
-
-bool Line_Reader::Count_Lines_Containing(std::string_view needle, int64_t& count,
-                                         const std::function<bool(uint64_t)>& keep_going) {
-  count = 0;
-  if (fd_ < 0 || needle.empty()) return false;
-  bool in_counted_line = false;  // a match was found and its line end not yet
-  for (;;) {
-    const char* data = buffer_.data();
-    const char* p = data + begin_;
-    const char* end = data + end_;
-    while (p < end) {
-      if (in_counted_line) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        const char* stop = lf ? lf : end;
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
-        if (cr) stop = cr;
-        if (stop == end) {
-          p = end;
-          break;
-        }
-        p = stop + 1;
-        in_counted_line = false;
-        continue;
-      }
-      size_t at = Find_Text(std::string_view(p, static_cast<size_t>(end - p)), needle);
-      const char* hit = at == std::string_view::npos ? nullptr : p + at;
-      if (!hit) {
-        // The tail may hold the start of a match that the next chunk completes.
-        size_t keep = needle.size() - 1;
-        if (static_cast<size_t>(end - p) > keep) p = end - keep;
-        break;
-      }
-      ++count;
-      p = hit + needle.size();
-      in_counted_line = true;
-    }
-    consumed_ += static_cast<size_t>(p - (data + begin_));
-    begin_ = static_cast<size_t>(p - data);
-    if (keep_going && !keep_going(consumed_)) return false;
-    if (!Fill()) break;
-  }
-  return !failed_;
 }

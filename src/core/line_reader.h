@@ -9,7 +9,6 @@
 // without bound. The buffer never grows beyond kMax_Line.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,24 +28,14 @@ class Line_Reader {
   // False when the path cannot be opened for reading (missing, a folder, no
   // permission).
   bool Open(const std::string& path);
-  // Starts again from the first line.
-  bool Rewind();
   // The next line, valid until the following call. False at the end of the
   // file and after a read error (see Read_Failed).
   bool Next(std::string_view& line);
   bool Read_Failed() const { return failed_; }
   // The read failed on a line longer than kMax_Line (Read_Failed too).
   bool Line_Too_Long() const { return too_long_; }
-  // Lines handed out by Next since Open or Rewind.
+  // Lines handed out by Next since Open.
   int64_t Lines_Read() const { return lines_; }
-  // From the current position to the end of the file: how many lines
-  // contain `needle` (a text without line ends). Scans whole chunks at
-  // memory speed instead of line by line. After each chunk it calls
-  // `keep_going` (when given) with Bytes_Consumed(); a false answer stops the
-  // count. False after a read error (Read_Failed) or when stopped.
-  bool Count_Lines_Containing(std::string_view needle, int64_t& count,
-                              const std::function<bool(uint64_t)>& keep_going = {});
-
   uint64_t File_Size() const { return file_size_; }
   // Bytes handed out as lines so far (line ends included): progress.
   uint64_t Bytes_Consumed() const { return consumed_; }
