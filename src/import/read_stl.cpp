@@ -36,20 +36,29 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   // One pass. A facet line takes at least 13 bytes, so the file's size
   // bounds the facets: the normal arrays are reserved for that many (the
   // system supplies memory only where entries are written) and cut to the
-  // facets found at the end. Input of unknown size starts small and doubles.
+  // facets found at the end. Input of unknown size, or a system that will
+  // not reserve that much, starts small and doubles.
   constexpr int64_t kMax_Facets = (int64_t{std::numeric_limits<int32_t>::max()} + 1) / 3;
+  constexpr size_t kFirst_Room = 1024;
   const uint64_t size = file.File_Size();
-  size_t room = size > 0 ? static_cast<size_t>(std::min<uint64_t>(size / 13 + 1, kMax_Facets)) : 1024;
+  size_t room = size > 0 ? static_cast<size_t>(std::min<uint64_t>(size / 13 + 1, kMax_Facets)) : kFirst_Room;
   auto no_memory = [](int64_t facets) {
     return Outcome::Failure("Not enough memory for " + std::to_string(facets) + " facets");
   };
-  try {
-    Size_Fresh(store.Faces_Normal, room);
-    Size_Fresh(store.Pts_Normal, 3 * room);
-  } catch (const std::bad_alloc&) {
-    Size_Fresh(store.Faces_Normal, 0);
-    Size_Fresh(store.Pts_Normal, 0);
-    return no_memory(static_cast<int64_t>(room));
+  auto reserve = [&]() {
+    try {
+      Size_Fresh(store.Faces_Normal, room);
+      Size_Fresh(store.Pts_Normal, 3 * room);
+      return true;
+    } catch (const std::bad_alloc&) {
+      Size_Fresh(store.Faces_Normal, 0);
+      Size_Fresh(store.Pts_Normal, 0);
+      return false;
+    }
+  };
+  if (!reserve()) {
+    room = kFirst_Room;
+    if (!reserve()) return no_memory(static_cast<int64_t>(room));
   }
 
   // Every line that contains "facet normal" counts as a facet, also one met
