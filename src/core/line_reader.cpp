@@ -50,10 +50,7 @@ bool Line_Reader::Fill() {
       too_long_ = failed_ = true;
       return false;
     }
-    Flat_Array<char> larger;
-    larger.Size_Zeroed(buffer_.size() * 2);
-    std::memcpy(larger.data(), buffer_.data(), end_);
-    buffer_ = std::move(larger);
+    buffer_.Resize(buffer_.size() * 2);
   }
   lf_valid_ = cr_valid_ = false;
   for (;;) {

@@ -131,6 +131,12 @@ double Parse_Number_Slow(std::string_view text) {
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// Whether the character at p, right after a plain number, makes it one of
+// the longer forms the full grammar reads (a second point, an exponent).
+inline bool Longer_Form_Follows(const char* p, const char* end) {
+  return p != end && (*p == '.' || *p == 'e' || *p == 'E' || *p == 'd' || *p == 'D');
+}
+
 // Appends the digits at p to `mantissa`; returns where they stop. (One
 // character at a time: a file prints every number alike, so the branches are
 // predicted, and this beats converting eight characters at once.)
@@ -168,7 +174,7 @@ const char* Scan_Plain_Decimal(const char* p, const char* end, double& value) {
     if (p == exponent_start || p - exponent_start > 6) return nullptr;
     scale += exp_negative ? -static_cast<long>(exponent) : static_cast<long>(exponent);
   }
-  if (p != end && (*p == '.' || *p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) return nullptr;
+  if (Longer_Form_Follows(p, end)) return nullptr;
   if (mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22) return nullptr;
   const double m = static_cast<double>(mantissa);
   value = scale < 0 ? m / kPowersOfTen[-scale] : m * kPowersOfTen[scale];
@@ -183,7 +189,7 @@ const char* Scan_Plain_Integer(const char* p, const char* end, int32_t& value) {
   const char* digits_start = p;
   p = Read_Digits(p, end, magnitude);
   if (p == digits_start || p - digits_start > 9) return nullptr;
-  if (p != end && (*p == '.' || *p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) return nullptr;
+  if (Longer_Form_Follows(p, end)) return nullptr;
   value = negative ? -static_cast<int32_t>(magnitude) : static_cast<int32_t>(magnitude);
   return p;
 }

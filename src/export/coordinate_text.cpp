@@ -70,11 +70,10 @@ size_t Format_Coordinate(float value, char* out) {
       const uint64_t rounded = static_cast<uint64_t>(below) + (tenths - below > 0.5 ? 1 : 0);
       const bool minus = std::signbit(value) && rounded != 0;
       if (minus) *out++ = '-';
-      size_t length = minus + Write_Digits(rounded / 10, out);
-      out += length - minus;
-      *out++ = '.';
-      *out = static_cast<char>('0' + rounded % 10);
-      return length + 2;
+      const size_t digits = Write_Digits(rounded / 10, out);
+      out[digits] = '.';
+      out[digits + 1] = static_cast<char>('0' + rounded % 10);
+      return minus + digits + 2;
     }
   }
   return Format_From_Shortest_Digits(value, out);

@@ -61,10 +61,7 @@ void File_Sink::Append(std::string_view text) {
   if (used_ + text.size() > buffer_.size()) {
     if (to_stdout_) {
       // Standard output is held whole until Commit: a larger block.
-      Flat_Array<char> larger;
-      larger.Size_Zeroed(std::max({kFlushAt, 2 * buffer_.size(), used_ + text.size()}));
-      if (used_ > 0) std::memcpy(larger.data(), buffer_.data(), used_);
-      buffer_ = std::move(larger);
+      buffer_.Resize(std::max({kFlushAt, 2 * buffer_.size(), used_ + text.size()}));
     } else {
       Flush();
       if (text.size() > buffer_.size()) {

@@ -42,6 +42,9 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   constexpr size_t kFirst_Room = 1024;
   const uint64_t size = file.File_Size();
   size_t room = size > 0 ? static_cast<size_t>(std::min<uint64_t>(size / 13 + 1, kMax_Facets)) : kFirst_Room;
+  auto too_many = [] {
+    return Outcome::Failure("Too many facets for one mesh: more than " + std::to_string(kMax_Facets));
+  };
   auto no_memory = [](int64_t facets) {
     return Outcome::Failure("Not enough memory for " + std::to_string(facets) + " facets");
   };
@@ -94,8 +97,7 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
       return meter.Cancelled();
     }
     if (!Contains(line, kFacet)) continue;
-    if (++facets > kMax_Facets) return Outcome::Failure("Too many facets for one mesh: more than " +
-                                                        std::to_string(kMax_Facets));
+    if (++facets > kMax_Facets) return too_many();
     ++f;  // f < facets <= kMax_Facets, so p stays below 3 * kMax_Facets
     if (static_cast<size_t>(f) >= store.Faces_Normal.size()) {
       room = std::min<size_t>(2 * room, kMax_Facets);
@@ -121,8 +123,7 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
     }
     if (!complete) break;
   }
-  if (facets > kMax_Facets)
-    return Outcome::Failure("Too many facets for one mesh: more than " + std::to_string(kMax_Facets));
+  if (facets > kMax_Facets) return too_many();
   if (!finish()) return no_memory(facets);
   if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
 

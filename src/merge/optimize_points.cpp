@@ -86,17 +86,23 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
 
   // The slot of a point a few places ahead is fetched while this one is
   // looked up: the table is read at random, and a miss to memory costs
-  // more than the whole lookup.
-  constexpr size_t kAhead = 8;
+  // more than the whole lookup. Hashes wait in a ring until their turn.
+  constexpr size_t kAhead = 8;  // a power of two
   const Point3* normal = store.Pts_Normal.data();
   Point3* optimized = store.Pts_Optimized.data();
+  uint32_t hashes[kAhead];
+  for (size_t i = 0; i < kAhead && i < count; ++i) hashes[i] = Hash_Point(normal[i]);
   int32_t last = -1;
   for (size_t i = 0; i < count; ++i) {
     if (progress && (i & 0xFFFFF) == 0xFFFFF &&
         !progress->Update("Merging points", 80 + static_cast<int>(i * 15 / count)))
       return false;
-    if (i + kAhead < count) table.Prefetch(Hash_Point(normal[i + kAhead]));
-    remap[i] = table.Find_Or_Add(normal[i], Hash_Point(normal[i]), optimized, last);
+    const uint32_t hash = hashes[i & (kAhead - 1)];
+    if (i + kAhead < count) {
+      hashes[i & (kAhead - 1)] = Hash_Point(normal[i + kAhead]);
+      table.Prefetch(hashes[i & (kAhead - 1)]);
+    }
+    remap[i] = table.Find_Or_Add(normal[i], hash, optimized, last);
   }
   store.Nb_Pts_Optimized = last;
 
