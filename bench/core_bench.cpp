@@ -13,7 +13,7 @@
 #include "core/mesh_store.h"
 #include "core/parse_number.h"
 #include "export/coordinate_text.h"
-#include "import/read_ply.h"
+#include "import/read_input.h"
 #include "merge/optimize_points.h"
 
 namespace {
@@ -102,7 +102,7 @@ void BM_Read_Ply(benchmark::State& state) {
   MeshStore store;
   store.File_Input = path.string();
   for (auto _ : state) {
-    Outcome outcome = Read_Ply(store);
+    Outcome outcome = Read_Input(store, Input_Kind::Ply);
     if (!outcome.ok) state.SkipWithError(outcome.message.c_str());
   }
   std::filesystem::remove(path);

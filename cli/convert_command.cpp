@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "core/line_numbering.h"
 #include "export/write_bas.h"
 #include "import/read_input.h"
+#include "input_choice.h"
 
 namespace {
 
@@ -17,37 +19,47 @@ struct Convert_Options {
   std::string directory;
   std::string start = "10";
   std::string step = "1";
+  std::string from;
 };
 
 // Converts one input into a fresh store; prints why it failed, naming it.
+// Memory running out ends this input's conversion, not the program.
 bool Convert_One(const Convert_Options& options, const std::string& input, Input_Kind kind,
                  const std::string& output) {
-  MeshStore store;
-  store.File_Input = input;
-  Outcome read = Read_Input(store, kind);
-  if (!read.ok || !store.Object_Loaded) {
-    std::cerr << input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
+  const char* doing = "reading it";
+  try {
+    MeshStore store;
+    store.File_Input = input;
+    Outcome read = Read_Input(store, kind);
+    if (!read.ok || !store.Object_Loaded) {
+      std::cerr << input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
+      return false;
+    }
+    Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
+    Outcome written = numbering;
+    if (numbering.ok) {
+      doing = "writing the BASIC data file";
+      store.File_Output = output;
+      written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
+    }
+    if (!written.ok) {
+      std::cerr << input << ": " << written.message << "\n";
+      return false;
+    }
+    return true;
+  } catch (const std::bad_alloc&) {
+    std::cerr << input << ": not enough memory while " << doing << "\n";
     return false;
   }
-  Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
-  Outcome written = numbering;
-  if (numbering.ok) {
-    store.File_Output = output;
-    written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
-  }
-  if (!written.ok) {
-    std::cerr << input << ": " << written.message << "\n";
-    return false;
-  }
-  return true;
 }
 
 int Run_Convert(const Convert_Options& options) {
   std::vector<Input_Kind> kinds;
   for (const std::string& input : options.inputs) {
-    kinds.push_back(Kind_Of_Input(input));
-    if (kinds.back() == Input_Kind::Unsupported) {
-      std::cerr << "unsupported input: " << input << "\n";
+    kinds.push_back(Choose_Input_Kind(input, options.from));
+    if (kinds.back() == Input_Kind::Unsupported) return 2;
+    if (input == "-" && options.output.empty()) {
+      std::cerr << "standard input (-) is written with -o FILE (or -o - for standard output)\n";
       return 2;
     }
   }
@@ -84,7 +96,7 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   auto options = std::make_shared<Convert_Options>();
   CLI::App* command = app.add_subcommand(
       "convert", "Read each input, merge its points and write the optimized mesh as a BASIC data file");
-  command->add_option("inputs", options->inputs, "STL, PLY or BAS files")->required();
+  command->add_option("inputs", options->inputs, "STL, PLY or BAS files (- for standard input)")->required();
   auto* output = command->add_option("-o,--output", options->output,
                                      "The output file for a single input (\"-\" for standard output)");
   auto* directory = command->add_option("-d,--directory", options->directory,
@@ -93,11 +105,13 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   directory->excludes(output);
   command->add_option("--start", options->start, "First BASIC line number (default 10)");
   command->add_option("--step", options->step, "Line number step (default 1)");
+  Add_From_Option(*command, options->from);
   command->footer(
       "Examples:\n"
       "  stl2bas convert cube.stl -o cube.bas\n"
       "  stl2bas convert cube.stl -o - --start 100 --step 10\n"
-      "  stl2bas convert a.stl b.ply -d out\n");
+      "  stl2bas convert a.stl b.ply -d out\n"
+      "  stl2bas convert - --from stl -o cube.bas < cube.stl\n");
   command->callback([command, output, directory] {
     if (output->count() == 0 && directory->count() == 0)
       throw CLI::RequiredError("-o FILE or -d DIR");

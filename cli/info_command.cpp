@@ -1,9 +1,11 @@
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "commands.h"
 #include "core/float_text.h"
 #include "import/read_input.h"
+#include "input_choice.h"
 
 namespace {
 
@@ -11,6 +13,7 @@ struct Info_Options {
   std::string input;
   bool json = false;
   bool dump = false;
+  std::string from;
 };
 
 std::string Json_String(std::string_view text) {
@@ -49,14 +52,17 @@ void Dump_Faces(std::ostream& out, const char* name, std::span<const Face3> face
 }
 
 int Run_Info(const Info_Options& options) {
-  Input_Kind kind = Kind_Of_Input(options.input);
-  if (kind == Input_Kind::Unsupported) {
-    std::cerr << "unsupported input: " << options.input << "\n";
-    return 2;
-  }
+  const Input_Kind kind = Choose_Input_Kind(options.input, options.from);
+  if (kind == Input_Kind::Unsupported) return 2;
   MeshStore store;
   store.File_Input = options.input;
-  Outcome outcome = Read_Input(store, kind);
+  Outcome outcome;
+  try {
+    outcome = Read_Input(store, kind);
+  } catch (const std::bad_alloc&) {
+    std::cerr << options.input << ": not enough memory while reading it\n";
+    return 1;
+  }
   bool loaded = store.Object_Loaded && outcome.ok;
   // What the window's "Number of Points" shows: a BASIC file's points are its only points.
   int32_t points = kind == Input_Kind::Bas ? store.Nb_Pts_Optimized : store.Nb_Pts_Normal;
@@ -95,9 +101,10 @@ int Run_Info(const Info_Options& options) {
 Command_Run Add_Info_Command(CLI::App& app) {
   auto options = std::make_shared<Info_Options>();
   CLI::App* command = app.add_subcommand("info", "Load one input and report what the window would show");
-  command->add_option("input", options->input, "An STL, PLY or BAS file")->required();
+  command->add_option("input", options->input, "An STL, PLY or BAS file (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
+  Add_From_Option(*command, options->from);
   command->footer(
       "Examples:\n"
       "  stl2bas info cube.stl\n"

@@ -1,9 +1,14 @@
 // stl2bas: the headless converter, over the same core as the window.
+#include <cstdio>
+#include <exception>
 #include <iostream>
+#include <new>
 
 #include "commands.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
   app.require_subcommand(1);
   app.footer(
@@ -30,4 +35,20 @@ int main(int argc, char** argv) {
   if (app.got_subcommand("info")) return info();
   if (app.got_subcommand("render")) return render();
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Each command says what it was doing when memory ran out; this is the
+  // last resort for what happens around them (reading the options,
+  // printing), so that no failure ends in an abort.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("stl2bas: not enough memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "stl2bas: %s\n", e.what());
+  }
+  return 1;
 }

@@ -1,6 +1,7 @@
 #include <charconv>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,7 +9,8 @@
 #include "commands.h"
 #include "export/file_sink.h"
 #include "import/read_input.h"
-#include "png_picture.h"
+#include "input_choice.h"
+#include "preview/png_picture.h"
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
 
@@ -30,6 +32,7 @@ struct Render_Options {
   int zoom = 1;
   std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
   std::string mesh;  // empty: the default for the input's kind
+  std::string from;
 };
 
 // A whole number with nothing before or after it, within min..max.
@@ -66,18 +69,28 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
   return false;
 }
 
+int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_normal, const char*& doing);
+
 int Run_Render(const Render_Options& options) {
-  const Input_Kind kind = Kind_Of_Input(options.input);
-  if (kind == Input_Kind::Unsupported) {
-    std::cerr << "unsupported input: " << options.input << "\n";
-    return 2;
-  }
+  const Input_Kind kind = Choose_Input_Kind(options.input, options.from);
+  if (kind == Input_Kind::Unsupported) return 2;
   // A BASIC data file carries only the optimized mesh.
   const bool show_normal = options.mesh.empty() ? kind != Input_Kind::Bas : options.mesh == "normal";
   if (show_normal && kind == Input_Kind::Bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
     return 2;
   }
+  const char* doing = "reading the mesh";
+  try {
+    return Draw_Picture(options, kind, show_normal, doing);
+  } catch (const std::bad_alloc&) {
+    std::cerr << options.input << ": not enough memory while " << doing << "\n";
+    return 1;
+  }
+}
+
+// Reads the input and writes its picture; `doing` follows the steps.
+int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_normal, const char*& doing) {
   Picture_Format format{};
   int angles[3] = {};
   int width = 0, height = 0;
@@ -96,6 +109,7 @@ int Run_Render(const Render_Options& options) {
   store.Show_Normal = show_normal;
   Set_View(store, angles[0], angles[1], angles[2], options.zoom);
   Set_Drawing_Area(store, width, height);
+  doing = "drawing the picture";
   std::vector<Segment> segments;
   Build_Wireframe(store, segments);
 
@@ -105,6 +119,7 @@ int Run_Render(const Render_Options& options) {
     std::cerr << options.output << ": the picture could not be made\n";
     return 1;
   }
+  doing = "writing the picture";
   File_Sink sink;
   if (!sink.Open(options.output)) {
     std::cerr << options.output << ": cannot be written\n";
@@ -124,7 +139,7 @@ Command_Run Add_Render_Command(CLI::App& app) {
   auto options = std::make_shared<Render_Options>();
   CLI::App* command = app.add_subcommand(
       "render", "Draw the preview's wireframe of one input, as the window draws it, to an SVG or PNG file");
-  command->add_option("input", options->input, "An STL, PLY or BAS file")->required();
+  command->add_option("input", options->input, "An STL, PLY or BAS file (- for standard input)")->required();
   command->add_option("-o,--output", options->output, "The picture: a .svg or .png file")
       ->required()
       ->check(
@@ -160,6 +175,7 @@ Command_Run Add_Render_Command(CLI::App& app) {
       ->add_option("--mesh", options->mesh,
                    "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
       ->check(CLI::IsMember({"normal", "optimized"}));
+  Add_From_Option(*command, options->from);
   command->footer(
       "Examples:\n"
       "  stl2bas render cube.stl -o cube.svg\n"

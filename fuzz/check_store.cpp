@@ -94,3 +94,29 @@ void Check_Bas_Read(const MeshStore& s) {
   for (int32_t i = 0; i <= s.Nb_Pts_Optimized; ++i)
     Require(Finite(s.Pts_Optimized[i]), "every coordinate is finite");
 }
+
+namespace {
+template <typename T>
+bool Same_Prefix(const Flat_Array<T>& a, const Flat_Array<T>& b, int32_t last) {
+  if (last < 0) return true;
+  const size_t count = static_cast<size_t>(last) + 1;
+  return a.size() >= count && b.size() >= count && std::memcmp(a.data(), b.data(), count * sizeof(T)) == 0;
+}
+}  // namespace
+
+void Check_Same_Read(const MeshStore& file, const Outcome& from_file, const MeshStore& stream,
+                     const Outcome& from_stream, bool normal) {
+  Require(from_file.ok == from_stream.ok && from_file.message == from_stream.message &&
+              from_file.shown == from_stream.shown,
+          "a pipe reads with the outcome of its file");
+  Require(file.Object_Loaded == stream.Object_Loaded && file.Nb_Faces == stream.Nb_Faces &&
+              file.Nb_Pts_Optimized == stream.Nb_Pts_Optimized && file.Nb_Pts_Normal == stream.Nb_Pts_Normal,
+          "a pipe leaves the counters of its file");
+  if (!file.Object_Loaded) return;
+  Require(Same_Prefix(file.Pts_Optimized, stream.Pts_Optimized, file.Nb_Pts_Optimized) &&
+              Same_Prefix(file.Faces_Optimized, stream.Faces_Optimized, file.Nb_Faces),
+          "a pipe gives the optimized mesh of its file");
+  Require(!normal || (Same_Prefix(file.Pts_Normal, stream.Pts_Normal, file.Nb_Pts_Normal) &&
+                      Same_Prefix(file.Faces_Normal, stream.Faces_Normal, file.Nb_Faces)),
+          "a pipe gives the normal mesh of its file");
+}

@@ -22,3 +22,9 @@ void Check_Mesh_Read(const MeshStore& store);
 // both below 1, every coordinate finite. Face corners are as the file wrote
 // them and are not checked.
 void Check_Bas_Read(const MeshStore& store);
+
+// The same input read as a file and as a pipe gives the same outcome and the
+// same store: counters, Object_Loaded, and every entry the counters name
+// (the normal mesh's only when `normal` is the read's).
+void Check_Same_Read(const MeshStore& file, const Outcome& from_file, const MeshStore& stream,
+                     const Outcome& from_stream, bool normal);

@@ -3,22 +3,22 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/mman.h>
 #include <unistd.h>
 
+#include "core/byte_source.h"
+#include "import/read_input.h"
 #include "require.h"
+#include "stream_source.h"
 
-std::string Fuzz_Input_Path(const uint8_t* data, size_t size) {
-  static const int fd = memfd_create("korvane-fuzz-input", MFD_CLOEXEC);
-  Require(fd >= 0, "a memory file can be created");
-  Require(ftruncate(fd, 0) == 0, "the memory file can be emptied");
-  size_t done = 0;
-  while (done < size) {
-    ssize_t wrote = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    Require(wrote > 0, "the memory file can be written");
-    done += static_cast<size_t>(wrote);
+Outcome Read_Fuzz_Input(MeshStore& store, Input_Kind kind, const uint8_t* data, size_t size, bool as_stream) {
+  store.File_Input = "fuzz-input";
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  if (as_stream) {
+    Stream_Source stream(bytes);
+    return Read_Input(store, kind, stream);
   }
-  return "/proc/self/fd/" + std::to_string(fd);
+  Memory_Source memory(bytes);
+  return Read_Input(store, kind, memory);
 }
 
 namespace {

@@ -1,14 +1,20 @@
 #pragma once
-// The fuzz input as a file that the readers open by path, as they open a file
-// the user chose: one memory file per process, rewritten for every input and
-// named by its /proc/self/fd path, so fuzzing never touches the disk.
+// The fuzz input as the readers get it: from memory, as a file of known size
+// or as a pipe, never through the disk. The round trip writes its files to a
+// folder of this process's own.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-// Replaces the memory file's bytes with `data`; returns its path.
-std::string Fuzz_Input_Path(const uint8_t* data, size_t size);
+#include "core/mesh_store.h"
+#include "core/outcome.h"
+#include "import/input_kind.h"
+
+// Reads the bytes as an input of `kind` into `store` (File_Input names it
+// "fuzz-input"), from a block of known size, or as a pipe with `as_stream`.
+Outcome Read_Fuzz_Input(MeshStore& store, Input_Kind kind, const uint8_t* data, size_t size,
+                        bool as_stream = false);
 
 // A folder of this process's own for files that a target writes (removed
 // when the process exits normally).

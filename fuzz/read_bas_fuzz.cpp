@@ -1,16 +1,15 @@
 // Read_Bas on any bytes, over a store that an earlier STL load left holding
 // a normal mesh: the normal mesh stays as it was whatever the file holds,
 // Object_Loaded is set exactly on success, a successful read leaves the
-// optimized arrays sized to the counters of the file's count line, and the
-// preview reads nothing outside the arrays, even with the file's face
-// corners as written and the earlier normal mesh under the file's Nb_Faces.
+// optimized arrays sized to the counters of the file's count line, a pipe
+// reads the same, and the preview reads nothing outside the arrays, even
+// with the file's face corners as written.
 #include <cstdint>
 #include <cstring>
 
 #include "check_preview.h"
 #include "check_store.h"
 #include "fuzz_file.h"
-#include "import/read_bas.h"
 #include "require.h"
 
 namespace {
@@ -40,13 +39,14 @@ bool Same_Entries(const Flat_Array<T>& a, const Flat_Array<T>& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const MeshStore before = Earlier_Load();
   MeshStore store = before;
-  store.File_Input = Fuzz_Input_Path(data, size);
-  const Outcome outcome = Read_Bas(store);
+  const Outcome outcome = Read_Fuzz_Input(store, Input_Kind::Bas, data, size);
   Check_Outcome(store, outcome);
+  MeshStore streamed = before;
+  Check_Same_Read(store, outcome, streamed, Read_Fuzz_Input(streamed, Input_Kind::Bas, data, size, true), false);
   Require(Same_Entries(store.Pts_Normal, before.Pts_Normal) && Same_Entries(store.Faces_Normal, before.Faces_Normal) &&
               store.Nb_Pts_Normal == before.Nb_Pts_Normal,
           "a BASIC data read leaves the normal mesh alone");
   if (outcome.ok) Check_Bas_Read(store);
-  Check_Preview(store);
+  Check_Preview(store, false);
   return 0;
 }

@@ -3,8 +3,9 @@
 // number of lines holding "facet normal", and facet f owns the three lines
 // after the one that follows its facet line (points 3f, 3f+1, 3f+2). The
 // line reader itself must count and hand out exactly the reference lines,
-// also where its buffer is refilled, and the preview must read nothing
-// outside the arrays whatever the read left.
+// also where its buffer is refilled and when the bytes come as a pipe's do,
+// a pipe must read as its file, and the preview must read nothing outside
+// the arrays.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -18,6 +19,7 @@
 #include "import/read_stl.h"
 #include "reference_lines.h"
 #include "require.h"
+#include "stream_source.h"
 
 namespace {
 
@@ -31,12 +33,15 @@ int64_t Facet_Lines(const std::vector<std::string_view>& lines) {
   return count;
 }
 
-// Every line in turn.
-void Check_Line_Reader(const std::string& path, const std::vector<std::string_view>& expected) {
+// Every line in turn, from a block of known size and from a pipe.
+void Check_Line_Reader(std::string_view bytes, const std::vector<std::string_view>& expected) {
   // One reader for the whole run: its buffer is reused, as it is when one
-  // reader opens file after file, and fresh pages cost more than the check.
+  // reader opens input after input, and fresh pages cost more than the check.
   static Line_Reader reader;
-  Require(reader.Open(path), "the input file opens");
+  Memory_Source memory(bytes);
+  Stream_Source stream(bytes);
+  for (Byte_Source* source : {static_cast<Byte_Source*>(&memory), static_cast<Byte_Source*>(&stream)}) {
+  reader.Open(*source);
   std::string_view line;
   size_t count = 0;
   while (reader.Next(line)) {
@@ -44,6 +49,7 @@ void Check_Line_Reader(const std::string& path, const std::vector<std::string_vi
     ++count;
   }
   Require(!reader.Read_Failed() && count == expected.size(), "the line reader reads every line");
+  }
 }
 
 }  // namespace
@@ -52,12 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   MeshStore store;
   store.Object_Loaded = true;  // as an earlier load left it
-  store.File_Input = Fuzz_Input_Path(data, size);
-  const Outcome outcome = Read_Stl(store);
+  MeshStore streamed = store;
+  const Outcome outcome = Read_Fuzz_Input(store, Input_Kind::Stl, data, size);
   Check_Outcome(store, outcome);
+  Check_Same_Read(store, outcome, streamed, Read_Fuzz_Input(streamed, Input_Kind::Stl, data, size, true), true);
 
   const std::vector<std::string_view> lines = Reference_Lines(text);
-  Check_Line_Reader(store.File_Input, lines);
+  Check_Line_Reader(text, lines);
 
   const int64_t facets = Facet_Lines(lines);
   Require(store.Nb_Faces == facets - 1 && store.Nb_Pts_Normal == 3 * facets - 1,
@@ -90,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "facet f owns points 3f, 3f+1 and 3f+2, zero where the file ends");
 
   if (outcome.ok) Check_Mesh_Read(store);
-  Check_Preview(store);
+  Check_Preview(store, true);
 
   // The same text again, behind one long line that puts the reader's 1 MiB
   // chunk boundary at a place within the text that the first two bytes
@@ -104,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     padded += text;
     std::vector<std::string_view> padded_lines = {std::string_view(padded).substr(0, kChunk - cut - 1)};
     for (std::string_view line : lines) padded_lines.push_back(line);
-    Check_Line_Reader(Fuzz_Input_Path(reinterpret_cast<const uint8_t*>(padded.data()), padded.size()), padded_lines);
+    Check_Line_Reader(padded, padded_lines);
   }
   return 0;
 }

@@ -17,7 +17,6 @@
 #include "export/coordinate_text.h"
 #include "export/write_bas.h"
 #include "fuzz_file.h"
-#include "import/read_bas.h"
 #include "import/read_input.h"
 #include "require.h"
 
@@ -91,10 +90,10 @@ bool Save(MeshStore& store, int16_t start, int16_t step, std::string& text) {
   return true;
 }
 
-MeshStore Open_Saved(const std::string& path) {
+MeshStore Open_Saved(const std::string& text) {
   MeshStore back;
-  back.File_Input = path;
-  const Outcome read = Read_Bas(back);
+  const Outcome read =
+      Read_Fuzz_Input(back, Input_Kind::Bas, reinterpret_cast<const uint8_t*>(text.data()), text.size());
   Require(read.ok && back.Object_Loaded, "a saved file opens");
   Check_Bas_Read(back);
   return back;
@@ -110,14 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int16_t step = static_cast<int8_t>(data[3]);
 
   MeshStore store;
-  store.File_Input = Fuzz_Input_Path(data + 4, size - 4);
-  const Outcome read = Read_Input(store, kind);
+  const Outcome read = Read_Fuzz_Input(store, kind, data + 4, size - 4);
   Check_Outcome(store, read);
   if (!read.ok) return 0;
 
   std::string first;
   if (!Save(store, start, step, first)) return 0;
-  MeshStore back = Open_Saved(store.File_Output);
+  MeshStore back = Open_Saved(first);
   Require(back.Nb_Faces == store.Nb_Faces && back.Nb_Pts_Optimized == store.Nb_Pts_Optimized,
           "the saved file reads back with the same counts");
   for (int32_t f = 0; f <= store.Nb_Faces; ++f)
@@ -135,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // reading that back changes nothing.
   std::string second;
   if (!Save(back, start, step, second)) return 0;
-  MeshStore again = Open_Saved(back.File_Output);
+  MeshStore again = Open_Saved(second);
   for (int32_t i = 0; i <= back.Nb_Pts_Optimized; ++i)
     Require(Same_Bits(again.Pts_Optimized[i], back.Pts_Optimized[i]), "a saved file read back saves unchanged");
   return 0;

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 MeshStore Convert(const fs::path& file) {
   MeshStore store;
   store.File_Input = file.string();
-  Outcome read = Read_Stl(store);
+  Outcome read = Read_Input(store, Input_Kind::Stl);
   EXPECT_TRUE(read.ok) << file << ": " << read.message;
   EXPECT_TRUE(store.Object_Loaded) << file;
   store.Basic_Line = 10;
@@ -47,7 +47,7 @@ TEST(BundledFiles, BinaryStlIsRefused) {
   for (const char* name : {"unit_cube-solid-header.stl", "icosahedron_binary.stl"}) {
     MeshStore store;
     store.File_Input = (data / name).string();
-    Outcome outcome = Read_Stl(store);
+    Outcome outcome = Read_Input(store, Input_Kind::Stl);
     EXPECT_FALSE(outcome.ok) << name;
     EXPECT_FALSE(store.Object_Loaded) << name;
     EXPECT_EQ(store.Nb_Faces, -1) << name;
@@ -86,7 +86,7 @@ TEST(SharedCorpus, EveryBinaryStlIsRefused) {
     if (entry.path().extension() != ".stl") continue;
     MeshStore store;
     store.File_Input = entry.path().string();
-    EXPECT_FALSE(Read_Stl(store).ok) << entry.path();
+    EXPECT_FALSE(Read_Input(store, Input_Kind::Stl).ok) << entry.path();
     EXPECT_FALSE(store.Object_Loaded) << entry.path();
   }
 }

@@ -10,18 +10,23 @@
 
 namespace {
 
-// Several tests write a file of the same name, and tests run in parallel.
-std::string Write_Temp(const std::string& name, const std::string& bytes) { return Write_Temp_File(name, bytes); }
-
+// The lines of `bytes`, which must come out the same whether they are read
+// from a block of known size or from a stream in pieces.
 std::vector<std::string> Lines_Of(const std::string& bytes) {
-  Line_Reader reader;
-  EXPECT_TRUE(reader.Open(Write_Temp("lines.txt", bytes)));
-  std::vector<std::string> lines;
-  std::string_view line;
-  while (reader.Next(line)) lines.emplace_back(line);
-  EXPECT_FALSE(reader.Read_Failed());
-  EXPECT_EQ(reader.Bytes_Consumed(), bytes.size());
-  return lines;
+  std::vector<std::string> lines[2];
+  Memory_Source memory(bytes);
+  Stream_Source stream(bytes);
+  Byte_Source* sources[2] = {&memory, &stream};
+  for (int i = 0; i < 2; ++i) {
+    Line_Reader reader(*sources[i]);
+    std::string_view line;
+    while (reader.Next(line)) lines[i].emplace_back(line);
+    EXPECT_FALSE(reader.Read_Failed());
+    EXPECT_TRUE(reader.Ended());
+    EXPECT_EQ(reader.Bytes_Consumed(), bytes.size());
+  }
+  EXPECT_EQ(lines[0], lines[1]);
+  return lines[0];
 }
 
 using Lines = std::vector<std::string>;
@@ -60,13 +65,34 @@ TEST(LineReader, ManyShortCrOnlyLines) {
   EXPECT_EQ(lines[123456], "123456");
 }
 
-TEST(LineReader, MissingFilesAndFoldersDoNotOpen) {
-  std::string_view line;
-  Line_Reader missing;
-  EXPECT_FALSE(missing.Open(::testing::TempDir() + "no/such/file.stl"));
-  EXPECT_FALSE(missing.Next(line));
-  Line_Reader folder;
-  EXPECT_FALSE(folder.Open(::testing::TempDir()));
+// The limit counts a line's characters, not its line end, whatever the end.
+TEST(LineReader, LongestLineIsReadAndOneCharacterMoreIsRefused) {
+  for (const char* line_end : {"\n", "\r\n", "\r", ""}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(line_end)));
+    for (size_t length : {Line_Reader::kMax_Line, Line_Reader::kMax_Line + 1}) {
+      // Without a line end, the line is the input's last.
+      const std::string bytes = std::string(length, 'x') + line_end + (*line_end ? "next" : "");
+      Memory_Source source(bytes);
+      Line_Reader reader(source);
+      std::string_view line;
+      const bool fits = length <= Line_Reader::kMax_Line;
+      ASSERT_EQ(reader.Next(line), fits);
+      EXPECT_EQ(reader.Line_Too_Long(), !fits);
+      if (fits) EXPECT_EQ(line.size(), length);
+    }
+  }
+}
+
+TEST(LineReader, MissingFilesFoldersAndRefusedStreamsDoNotOpen) {
+  bool refused = false;
+  EXPECT_EQ(Open_Input_File(::testing::TempDir() + "no/such/file.stl", Input_Streams::Read, refused), nullptr);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(Open_Input_File(::testing::TempDir(), Input_Streams::Read, refused), nullptr);
+  EXPECT_FALSE(refused);
+  // A device (or a FIFO) is refused where streams are, without waiting.
+  EXPECT_EQ(Open_Input_File("/dev/zero", Input_Streams::Refuse, refused), nullptr);
+  EXPECT_TRUE(refused);
+  EXPECT_NE(Open_Input_File("/dev/null", Input_Streams::Read, refused), nullptr);
 }
 
 TEST(FindText, CaseSensitiveAnywhere) {

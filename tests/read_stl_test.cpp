@@ -2,9 +2,6 @@
 // outcome of odd files.
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <thread>
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -53,10 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
         // numbers beyond the float range saturate
         Vertex_Case{"vertex 1e39 -1e300 1e-50", {3.40282347e38f, -3.40282347e38f, 0}}));
 
-MeshStore Read(const std::string& name, const std::string& text) {
+MeshStore Read(const std::string& name, const std::string& text, bool as_stream = false) {
   MeshStore store;
-  store.File_Input = Write_Test_File(name, text);
-  Read_Stl(store);
+  Read_Bytes(store, Input_Kind::Stl, text, name, as_stream);
   return store;
 }
 
@@ -119,11 +115,10 @@ TEST(ReadStl, FilesWithoutFacetsAreNotLoaded) {
 
 TEST(ReadStl, EveryReadClearsObjectLoadedFirst) {
   MeshStore store;
-  store.File_Input = Write_Test_File("two.stl", Stl_Facet("0 0 0", "1 0 0", "0 1 0") + Stl_Facet("0 0 0", "1 1 0", "0 1 0"));
-  ASSERT_TRUE(Read_Stl(store).ok);
+  ASSERT_TRUE(
+      Read_Bytes(store, Input_Kind::Stl, Stl_Facet("0 0 0", "1 0 0", "0 1 0") + Stl_Facet("0 0 0", "1 1 0", "0 1 0")).ok);
   ASSERT_TRUE(store.Object_Loaded);
-  store.File_Input = Write_Test_File("single.stl", Stl_Facet("0 0 0", "1 0 0", "0 1 0"));
-  Outcome outcome = Read_Stl(store);
+  Outcome outcome = Read_Bytes(store, Input_Kind::Stl, Stl_Facet("0 0 0", "1 0 0", "0 1 0"));
   EXPECT_FALSE(outcome.ok);
   EXPECT_FALSE(outcome.shown);  // the window stays silent; the CLI says why
   EXPECT_FALSE(store.Object_Loaded);
@@ -159,24 +154,17 @@ TEST(ReadStl, FacetLineInsideABodyIsReadAsAVertex) {
   EXPECT_EQ(store.Pts_Normal[8].X, 0.0f);
 }
 
-// The arrays end sized to the facets found, whether the file's size was
+// The arrays end sized to the facets found, whether the input's size was
 // known in advance (a file) or not (a pipe, read in growing arrays).
-TEST(ReadStl, ArraysEndSizedToTheFacetsFoundFromFilesAndPipes) {
+TEST(ReadStl, ArraysEndSizedToTheFacetsFoundFromFilesAndStreams) {
   std::string text = "solid strip\n";
   for (int f = 0; f < 3000; ++f) {
     const std::string x = std::to_string(f);
     text += Stl_Facet(x + " 0 0", x + " 1 0", x + ".5 0 -0");
   }
   text += "facet normal 0 0 1\nouter loop\nvertex 5 5 5\n";  // cut short: zeros after it
-  const std::string folder = Test_Temp_Folder().string();
-  const std::string pipe = folder + "/strip.stl";
-  std::filesystem::remove(pipe);
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  std::thread writer([&] { std::ofstream(pipe, std::ios::binary) << text; });
   MeshStore from_pipe;
-  from_pipe.File_Input = pipe;
-  const Outcome piped = Read_Stl(from_pipe);
-  writer.join();
+  const Outcome piped = Read_Bytes(from_pipe, Input_Kind::Stl, text, "strip.stl", true);
   MeshStore from_file = Read("strip.stl", text);
 
   for (const MeshStore* store : {&from_file, &from_pipe}) {
@@ -206,7 +194,7 @@ TEST(ReadStl, UnreadableFileSaysSo) {
   MeshStore store;
   store.Object_Loaded = true;
   store.File_Input = ::testing::TempDir() + "missing/nothing.stl";
-  Outcome outcome = Read_Stl(store);
+  Outcome outcome = Read_Input(store, Input_Kind::Stl);
   EXPECT_FALSE(outcome.ok);
   EXPECT_TRUE(outcome.shown);
   EXPECT_EQ(outcome.message, "Cannot open file: " + store.File_Input);

@@ -44,7 +44,7 @@ Outcome Save(MeshStore& store, const std::string& path, int16_t start, int16_t s
 
 Outcome Open_Bas(MeshStore& store, const std::string& path) {
   store.File_Input = path;
-  return Read_Bas(store);
+  return Read_Input(store, Input_Kind::Bas);
 }
 
 // How many optimized faces differ between two stores of the same face count.

@@ -1,5 +1,8 @@
 #pragma once
-// Small helpers for tests that need files on disk.
+// Small helpers for tests: inputs read from memory, and files on disk where
+// a test is about files.
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,6 +10,23 @@
 #include <string_view>
 
 #include <gtest/gtest.h>
+
+#include "core/byte_source.h"
+#include "import/read_input.h"
+#include "stream_source.h"
+
+// Reads `bytes` as an input of `kind` named `name`, as an open command does
+// with a file of that content (or, with `as_stream`, with a pipe of it).
+inline Outcome Read_Bytes(MeshStore& store, Input_Kind kind, std::string_view bytes,
+                          const std::string& name = "mesh", bool as_stream = false) {
+  store.File_Input = name;
+  if (as_stream) {
+    Stream_Source stream(bytes);
+    return Read_Input(store, kind, stream);
+  }
+  Memory_Source memory(bytes);
+  return Read_Input(store, kind, memory);
+}
 
 inline std::string Write_Test_File(const std::string& name, const std::string& bytes) {
   std::string path = ::testing::TempDir() + name;
@@ -52,4 +72,38 @@ inline std::string With_Line_Ends(std::string_view text, std::string_view line_e
     else out += c;
   }
   return out;
+}
+
+template <typename T>
+bool Same_Entries(const Flat_Array<T>& a, const Flat_Array<T>& b, int64_t last) {
+  if (last >= static_cast<int64_t>(a.size()) || last >= static_cast<int64_t>(b.size())) return false;
+  return last < 0 || std::memcmp(a.data(), b.data(), static_cast<size_t>(last + 1) * sizeof(T)) == 0;
+}
+
+// Reads `bytes` both as a file and as a pipe into copies of `before`, and
+// expects the same outcome and store: a stream is read as its file is.
+// Returns the file's read.
+inline Outcome Read_Both_Ways(MeshStore& store, Input_Kind kind, std::string_view bytes) {
+  const MeshStore before = store;
+  MeshStore streamed = before;
+  const Outcome outcome = Read_Bytes(store, kind, bytes);
+  const Outcome from_stream = Read_Bytes(streamed, kind, bytes, "mesh", true);
+  EXPECT_EQ(from_stream.ok, outcome.ok);
+  EXPECT_EQ(from_stream.message, outcome.message);
+  EXPECT_EQ(from_stream.shown, outcome.shown);
+  EXPECT_EQ(streamed.Object_Loaded, store.Object_Loaded);
+  EXPECT_EQ(streamed.Nb_Pts_Normal, store.Nb_Pts_Normal);
+  EXPECT_EQ(streamed.Nb_Faces, store.Nb_Faces);
+  EXPECT_EQ(streamed.Nb_Pts_Optimized, store.Nb_Pts_Optimized);
+  if (store.Object_Loaded && streamed.Object_Loaded) {
+    if (kind != Input_Kind::Bas) {
+      EXPECT_TRUE(Same_Entries(streamed.Pts_Normal, store.Pts_Normal, store.Nb_Pts_Normal));
+      EXPECT_TRUE(Same_Entries(streamed.Faces_Normal, store.Faces_Normal, store.Nb_Faces));
+    }
+    EXPECT_TRUE(Same_Entries(streamed.Pts_Optimized, store.Pts_Optimized, store.Nb_Pts_Optimized));
+    EXPECT_TRUE(Same_Entries(streamed.Faces_Optimized, store.Faces_Optimized, store.Nb_Faces));
+    EXPECT_EQ(streamed.Pts_Screen.size(), store.Pts_Screen.size());
+    EXPECT_EQ(streamed.Faces_Visible.size(), store.Faces_Visible.size());
+  }
+  return outcome;
 }

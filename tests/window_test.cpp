@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "import/read_input.h"
-#include "png_picture.h"
+#include "preview/png_picture.h"
 #include "preview/draw_lines.h"
 #include "preview/wireframe.h"
 #include "ui/dialog_filter.h"

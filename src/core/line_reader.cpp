@@ -1,73 +1,54 @@
 #include "core/line_reader.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr size_t kChunk = 1 << 20;
 constexpr size_t kSmall_Buffer = 4096;
-}
+// The longest line and a CR LF after it.
+constexpr size_t kMax_Buffer = Line_Reader::kMax_Line + 2;
+}  // namespace
 
-Line_Reader::~Line_Reader() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool Line_Reader::Open(const std::string& path) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) return false;
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    return false;
-  }
-  file_size_ = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
-  // A small file gets a buffer of its own size, not a whole chunk.
-  size_t wanted = S_ISREG(info.st_mode) && file_size_ < kChunk ? kSmall_Buffer : kChunk;
-  while (wanted < kChunk && wanted <= file_size_) wanted *= 2;
+void Line_Reader::Open(Byte_Source& source) {
+  source_ = &source;
+  size_ = source.Size();
+  // A small input gets a buffer of about its own size, not a whole chunk.
+  size_t wanted = size_ >= 0 && static_cast<uint64_t>(size_) < kChunk ? kSmall_Buffer : kChunk;
+  while (wanted < kChunk && static_cast<int64_t>(wanted) <= size_) wanted *= 2;
   if (buffer_.size() < wanted) buffer_.Size_Zeroed(wanted);
   begin_ = end_ = 0;
   eof_ = failed_ = too_long_ = false;
   consumed_ = 0;
   lines_ = 0;
   lf_valid_ = cr_valid_ = false;
-  return true;
 }
 
 bool Line_Reader::Fill() {
-  if (eof_ || failed_) return false;
+  if (eof_ || failed_ || !source_) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
   if (end_ == buffer_.size()) {  // a line longer than the buffer
-    if (end_ >= kMax_Line) {
+    if (end_ >= kMax_Buffer) {
       too_long_ = failed_ = true;
       return false;
     }
-    buffer_.Resize(buffer_.size() * 2);
+    buffer_.Resize(std::min(buffer_.size() * 2, kMax_Buffer));
   }
   lf_valid_ = cr_valid_ = false;
-  for (;;) {
-    ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-    if (got > 0) {
-      end_ += static_cast<size_t>(got);
-      return true;
-    }
-    if (got == 0) {
-      eof_ = true;
-      return false;
-    }
-    if (errno != EINTR) {
-      failed_ = true;
-      return false;
-    }
+  const int64_t got = source_->Read(buffer_.data() + end_, buffer_.size() - end_);
+  if (got > 0) {
+    end_ += static_cast<size_t>(got);
+    return true;
   }
+  if (got == 0)
+    eof_ = true;
+  else
+    failed_ = true;
+  return false;
 }
 
 size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {
@@ -79,8 +60,20 @@ size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {
   return cache;
 }
 
+bool Line_Reader::Hand_Out(std::string_view& line, size_t length, size_t skip) {
+  if (length > kMax_Line) {
+    too_long_ = failed_ = true;
+    return false;
+  }
+  line = std::string_view(buffer_.data() + begin_, length);
+  consumed_ += length + skip;
+  begin_ += length + skip;
+  ++lines_;
+  return true;
+}
+
 bool Line_Reader::Next(std::string_view& line) {
-  if (fd_ < 0) return false;
+  if (!source_ || failed_) return false;
   for (;;) {
     // Each search remembers where it stopped: a chunk without CR costs one
     // scan for it, and a CR LF file finds each CR just before its LF.
@@ -96,33 +89,19 @@ bool Line_Reader::Next(std::string_view& line) {
         }
         if (stop + 1 < end_ && buffer_[stop + 1] == '\n') skip = 2;
       }
-      line = std::string_view(buffer_.data() + begin_, stop - begin_);
-      consumed_ += stop - begin_ + skip;
-      begin_ = stop + skip;
-      ++lines_;
-      return true;
+      return Hand_Out(line, stop - begin_, skip);
     }
     if (Fill()) continue;
     if (failed_) return false;
-    if (begin_ < end_) {  // the last line has no line end
-      line = std::string_view(buffer_.data() + begin_, end_ - begin_);
-      consumed_ += end_ - begin_;
-      begin_ = end_;
-      ++lines_;
-      return true;
-    }
+    if (begin_ < end_) return Hand_Out(line, end_ - begin_, 0);  // the last line has no line end
     return false;
   }
 }
 
-Outcome Open_Input(Line_Reader& file, const std::string& path) {
-  return file.Open(path) ? Outcome::Success() : Outcome::Failure("Cannot open file: " + path);
-}
-
 std::string At_Line(int64_t line) { return "Line " + std::to_string(line) + ": "; }
 
-std::string Read_Failure_Text(const Line_Reader& file, const std::string& path) {
-  if (!file.Line_Too_Long()) return "Cannot read file: " + path;
+std::string Read_Failure_Text(const Line_Reader& file, const std::string& name) {
+  if (!file.Line_Too_Long()) return "Cannot read file: " + name;
   return "Line " + std::to_string(file.Lines_Read() + 1) + " is longer than " +
          std::to_string(Line_Reader::kMax_Line) + " characters: not a mesh file";
 }

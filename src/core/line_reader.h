@@ -1,19 +1,19 @@
 #pragma once
-// Reads a text file line by line through one reusable buffer: no per-line
+// Reads a byte source line by line through one reusable buffer: no per-line
 // allocation, and memory bounded by the longest line. LF, CR LF and a lone CR
 // each end a line; the line end is not part of the line. A last line without
-// a line end is still a line; a file that ends with a line end has no empty
-// line after it. A line and its line end must fit in kMax_Line bytes: a
-// longer line ends the read as a failure (Line_Too_Long), so that a file
-// without line ends (a disk image, a stream of zeros) never takes memory
-// without bound. The buffer never grows beyond kMax_Line.
+// a line end is still a line; an input that ends with a line end has no empty
+// line after it. A line may hold up to kMax_Line characters, its line end not
+// counted: a longer line ends the read as a failure (Line_Too_Long), so that
+// a file without line ends (a disk image, a stream of zeros) never takes
+// memory without bound.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "core/byte_source.h"
 #include "core/flat_array.h"
-#include "core/outcome.h"
 
 class Line_Reader {
  public:
@@ -21,30 +21,36 @@ class Line_Reader {
   static constexpr size_t kMax_Line = size_t{16} << 20;
 
   Line_Reader() = default;
+  explicit Line_Reader(Byte_Source& source) { Open(source); }
   Line_Reader(const Line_Reader&) = delete;
   Line_Reader& operator=(const Line_Reader&) = delete;
-  ~Line_Reader();
 
-  // False when the path cannot be opened for reading (missing, a folder, no
-  // permission).
-  bool Open(const std::string& path);
+  // Starts reading `source` from its first byte; the buffer is kept.
+  void Open(Byte_Source& source);
   // The next line, valid until the following call. False at the end of the
-  // file and after a read error (see Read_Failed).
+  // input and after a read error (see Read_Failed).
   bool Next(std::string_view& line);
   bool Read_Failed() const { return failed_; }
   // The read failed on a line longer than kMax_Line (Read_Failed too).
   bool Line_Too_Long() const { return too_long_; }
   // Lines handed out by Next since Open.
   int64_t Lines_Read() const { return lines_; }
-  uint64_t File_Size() const { return file_size_; }
-  // Bytes handed out as lines so far (line ends included): progress.
+  // The input's size in bytes, or -1 when it is not known in advance (a
+  // pipe); see Byte_Source::Size.
+  int64_t Input_Size() const { return size_; }
+  bool Size_Known() const { return size_ >= 0; }
+  // Bytes handed out as lines so far (line ends included): progress, and the
+  // size of a stream once it has ended.
   uint64_t Bytes_Consumed() const { return consumed_; }
+  // The input has been read to its end.
+  bool Ended() const { return eof_ && begin_ == end_; }
 
  private:
   bool Fill();  // moves the unread tail to the front and reads more; false at end or error
   size_t Find(char c, size_t& cache, bool& cache_valid);
+  bool Hand_Out(std::string_view& line, size_t length, size_t skip);
 
-  int fd_ = -1;
+  Byte_Source* source_ = nullptr;
   Flat_Array<char> buffer_;
   size_t begin_ = 0;  // first unread byte
   size_t end_ = 0;    // one past the last byte read
@@ -52,21 +58,18 @@ class Line_Reader {
   bool failed_ = false;
   bool too_long_ = false;
   int64_t lines_ = 0;
-  uint64_t file_size_ = 0;
+  int64_t size_ = -1;
   uint64_t consumed_ = 0;
   size_t lf_ = 0, cr_ = 0;  // next LF / CR at or after begin_, or end_ when none
   bool lf_valid_ = false, cr_valid_ = false;
 };
 
-// Opens a reader's input: Success, or the failure "Cannot open file: <path>".
-Outcome Open_Input(Line_Reader& file, const std::string& path);
-
 // "Line N: ", the start of a message about line N of an input file.
 std::string At_Line(int64_t line);
 
-// The message of a read that Read_Failed: "Cannot read file: <path>", or,
+// The message of a read that Read_Failed: "Cannot read file: <name>", or,
 // for a line longer than kMax_Line, which line it was.
-std::string Read_Failure_Text(const Line_Reader& file, const std::string& path);
+std::string Read_Failure_Text(const Line_Reader& file, const std::string& name);
 
 // The first position of `needle` in `line`, or npos: the readers' keyword test
 // ("the line contains ...", case-sensitive, anywhere).

@@ -5,10 +5,16 @@
 //
 // Every counter holds the LAST VALID INDEX of its array (entries - 1, and -1
 // for none). Loops run from 0 to the counter inclusive, never over the
-// allocated size. Only the readers size arrays (Size_Array), always afresh and
-// zero-filled, once per load.
+// allocated size.
+//
+// A read fills a Mesh_Arrays of its own and hands it to the store in one step,
+// Commit_Read, which sets every counter together with its array. Whenever
+// Object_Loaded is set, each array therefore holds at least the entries its
+// counter names (Check_Store): the preview and the writer rely on that and
+// test nothing of it themselves.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/flat_array.h"
@@ -31,7 +37,9 @@ struct ScreenPoint {
   int16_t Y = 0;
 };
 
-struct MeshStore {
+// The mesh part of the store, and what one read produces before it is
+// committed.
+struct Mesh_Arrays {
   // The normal mesh, as read: index into Pts_Normal.
   Flat_Array<Point3> Pts_Normal;
   Flat_Array<Face3> Faces_Normal;
@@ -47,7 +55,9 @@ struct MeshStore {
   int32_t Nb_Faces = 0;  // shared by Faces_Normal and Faces_Optimized
   int32_t Nb_Pts_Optimized = 0;
   int32_t Nb_Faces_Visible = 0;
+};
 
+struct MeshStore : Mesh_Arrays {
   bool Object_Loaded = false;
   bool Show_Normal = false;
 
@@ -94,9 +104,45 @@ bool Holds_Index(const Flat_Array<T>& array, int64_t last_index) {
 // Pts_Normal, Pts_Optimized and Pts_Screen to Nb_Pts_Normal; Faces_Normal,
 // Faces_Optimized and Faces_Visible to Nb_Faces. False when memory runs out
 // (the arrays are then left empty).
-bool Size_Arrays_For_Mesh(MeshStore& store);
+bool Size_Arrays_For_Mesh(Mesh_Arrays& mesh);
 
 // The same for the arrays derived from the normal mesh only: Pts_Optimized
 // and Pts_Screen to Nb_Pts_Normal, Faces_Optimized and Faces_Visible to
 // Nb_Faces (a reader that sized the normal mesh as it read it).
-bool Size_Derived_Arrays(MeshStore& store);
+bool Size_Derived_Arrays(Mesh_Arrays& mesh);
+
+// What a read replaces in the store.
+enum class Read_Scope {
+  // An STL or PLY read: the normal mesh, and the optimized mesh merged from
+  // it. A read that did not get as far as merging leaves Nb_Pts_Optimized
+  // as it was.
+  Normal_And_Optimized,
+  // A BASIC data read: the optimized mesh only; Pts_Normal, Faces_Normal
+  // and Nb_Pts_Normal stay as they were.
+  Optimized,
+};
+
+// Hands a read's mesh to the store in one step: every array of the scope
+// and its counter together, Pts_Screen and Faces_Visible with them
+// (Nb_Faces_Visible -1 until the next culling), and Object_Loaded. A loaded
+// mesh must hold what its counters name; failed reads leave their counters
+// for the window to show, and nothing reads their arrays. Never fails:
+// `read` is moved from, not copied.
+void Commit_Read(MeshStore& store, Mesh_Arrays& read, Read_Scope scope, bool loaded);
+
+// Whether the optimized mesh's arrays hold what Nb_Pts_Optimized and
+// Nb_Faces name, with room for every face in Faces_Visible and for every
+// point in Pts_Screen.
+bool Optimized_Mesh_Complete(const Mesh_Arrays& mesh);
+// The same for the normal mesh (Pts_Normal, Faces_Normal, Pts_Screen).
+bool Normal_Mesh_Complete(const Mesh_Arrays& mesh);
+
+// In builds made for checking (debug, sanitizers, fuzzing): aborts, naming
+// the rule, when `holds` is false. Nothing in release builds.
+void Check_Store_Rule(bool holds, const char* rule);
+
+// Checks, in builds made for checking, what the preview and the writer rely
+// on while an object is loaded: every counter at least -1, the optimized
+// mesh complete, the normal mesh complete while it is shown, and
+// Nb_Faces_Visible at most Nb_Faces.
+void Check_Store(const MeshStore& store);

@@ -1,7 +1,7 @@
 #pragma once
 // Reports a line-by-line read's progress through a Progress, by the share of
-// the file's bytes consumed, checking only every few thousand lines so that
-// the reading loop stays cheap.
+// the input's bytes consumed (0 while the size of a stream is unknown),
+// checking only every few thousand lines so that the reading loop stays cheap.
 
 #include <cstdint>
 #include <string_view>
@@ -18,8 +18,8 @@ class Progress_Meter {
   // when the user asked to stop.
   bool Step(std::string_view stage, int percent_from, int percent_to) {
     if (!progress_ || ++calls_ % 16384 != 0) return true;
-    uint64_t size = file_.File_Size();
-    int share = size ? static_cast<int>(file_.Bytes_Consumed() * 100 / size) : 0;
+    const int64_t size = file_.Input_Size();
+    int share = size > 0 ? static_cast<int>(file_.Bytes_Consumed() * 100 / static_cast<uint64_t>(size)) : 0;
     if (share > 100) share = 100;
     return progress_->Update(stage, percent_from + (percent_to - percent_from) * share / 100);
   }

@@ -97,9 +97,9 @@ bool Bas_Emitter::Start_Line() {
 }
 
 Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
-  if (!Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) ||
-      !Holds_Index(store.Faces_Optimized, store.Nb_Faces))
-    return Outcome::Failure("No complete mesh to save");
+  Check_Store_Rule(Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) &&
+                       Holds_Index(store.Faces_Optimized, store.Nb_Faces),
+                   "the saved mesh holds what its counters name");
 
   Bas_Emitter out(sink, store.Basic_Line, store.Basic_Step);
   auto fail = [] { return Outcome::Failure(kTooManyLines); };

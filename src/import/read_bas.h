@@ -14,20 +14,26 @@
 // entry. Line numbers are never read; values beyond the header's counts and
 // data lines before the header are ignored. Face indices are kept as read.
 //
-// Reads File_Input. Writes Nb_Faces and Nb_Pts_Optimized (the values of the
-// count line), Pts_Optimized and Faces_Optimized; sizes Faces_Visible and
-// Pts_Screen. Leaves Pts_Normal, Faces_Normal and Nb_Pts_Normal alone.
-// Clears Object_Loaded at the start and sets it at the end of a read whose
-// header passed the check.
+// Reads `source` into `mesh`: writes Nb_Faces and Nb_Pts_Optimized (the
+// values of the count line), Pts_Optimized and Faces_Optimized; sizes
+// Faces_Visible and Pts_Screen. Leaves the normal mesh alone: Read_Input
+// commits only the optimized mesh. A later header starts the mesh afresh.
+// The arrays grow as values arrive and take the header's sizes at the end,
+// so many headers cost no more than their lines. Succeeds at the end of a
+// read whose header passed the check. `name` names the input in messages.
 //
 // Fails with "Wrong number of Faces or Points" when the file has no header
 // line, the header or count line is the file's last line, the count line
 // has no comma after "data", a count is below -1, or both counts are below 1
 // (at most one face and one point). A count the file could not hold fails,
-// naming the line, before anything is sized.
+// naming the line, before anything is sized (for a stream, once it has
+// ended).
 
+#include <string>
+
+#include "core/byte_source.h"
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 #include "core/progress.h"
 
-Outcome Read_Bas(MeshStore& store, Progress* progress = nullptr);
+Outcome Read_Bas(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress = nullptr);

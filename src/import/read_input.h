@@ -1,9 +1,23 @@
 #pragma once
-// Runs the reader of an input kind on File_Input.
+// Reading an input: the one place that opens anything. Opens the input (a
+// file, or standard input for "-"), runs the reader of its kind over the
+// bytes, merges the points of an STL or PLY mesh, and commits what the read
+// produced to the store in one step (Commit_Read): the counters together with
+// their arrays and Object_Loaded, set exactly when the read succeeded. A read
+// that fails leaves the counters it reached, for the window to show; an
+// input that cannot be opened leaves them as an empty read does.
 
+#include "core/byte_source.h"
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 #include "core/progress.h"
 #include "import/input_kind.h"
 
-Outcome Read_Input(MeshStore& store, Input_Kind kind, Progress* progress = nullptr);
+// Reads `source` as an input of `kind`; File_Input names it in messages.
+Outcome Read_Input(MeshStore& store, Input_Kind kind, Byte_Source& source, Progress* progress = nullptr);
+
+// Opens File_Input ("-": standard input) and reads it. With
+// Input_Streams::Refuse only a regular file is read: anything else is refused
+// before a byte is read, and nothing waits for a writer.
+Outcome Read_Input(MeshStore& store, Input_Kind kind, Progress* progress = nullptr,
+                   Input_Streams streams = Input_Streams::Read);

@@ -1,5 +1,6 @@
 #include "import/read_ply.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -9,7 +10,6 @@
 #include "core/parse_number.h"
 #include "core/progress_meter.h"
 #include "import/line_values.h"
-#include "merge/optimize_points.h"
 
 namespace {
 
@@ -22,6 +22,8 @@ enum class Element_Kind { Vertex, Face, Other };
 struct Element {
   Element_Kind kind;
   int32_t count;
+  int64_t line;      // the header line that declares it
+  std::string name;  // "element vertex", "element face", "element <name>"
 };
 
 // What the header declares, in its order.
@@ -53,12 +55,21 @@ int32_t Keyword_Count(std::string_view line, std::string_view keyword) {
   return Round_To_Int32(Parse_Number(from < line.size() ? line.substr(from) : std::string_view()));
 }
 
+// Every entry is a line of at least one byte: a count larger than the input
+// cannot be right.
+Outcome Check_Count(const Element& element, uint64_t input_size) {
+  if (static_cast<uint64_t>(element.count) <= input_size) return Outcome::Success();
+  return Outcome::Failure(At_Line(element.line) + "\"" + element.name + "\" declares " +
+                          std::to_string(element.count) + " entries, but the file has only " +
+                          std::to_string(input_size) + " bytes");
+}
+
 // Reads the header up to and including its "end_header" line, counting lines
-// in `line_number`. Each declared count is checked against the file's size
-// here, so nothing is ever sized from a count the file cannot hold.
+// in `line_number`. Where the input's size is known, each declared count is
+// checked against it here, so nothing is ever sized from a count the file
+// cannot hold.
 Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, int64_t& line_number,
                         const std::string& path) {
-  const uint64_t file_size = file.File_Size();
   std::string_view line;
   while (file.Next(line)) {
     ++line_number;
@@ -70,26 +81,25 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, int64_t& line_num
                               "; only ASCII PLY files (\"format ascii\") can be read");
     }
 
-    Element element{Element_Kind::Other, 0};
-    std::string name;
+    Element element{Element_Kind::Other, 0, line_number, ""};
     if (Contains(line, kElementVertex)) {
-      element = {Element_Kind::Vertex, Keyword_Count(line, kElementVertex)};
-      name = kElementVertex;
+      element.kind = Element_Kind::Vertex;
+      element.count = Keyword_Count(line, kElementVertex);
+      element.name = kElementVertex;
     } else if (Contains(line, kElementFace)) {
-      element = {Element_Kind::Face, Keyword_Count(line, kElementFace)};
-      name = kElementFace;
+      element.kind = Element_Kind::Face;
+      element.count = Keyword_Count(line, kElementFace);
+      element.name = kElementFace;
     } else if (first_word == "element") {
       element.count = Round_To_Int32(Parse_Number(Header_Word(line, 2)));
-      name = "element " + std::string(Header_Word(line, 1));
+      element.name = "element " + std::string(Header_Word(line, 1));
     }
-    if (!name.empty()) {
-      const std::string at = At_Line(line_number) + "\"" + name + "\" ";
+    if (!element.name.empty()) {
+      const std::string at = At_Line(line_number) + "\"" + element.name + "\" ";
       if (element.count < 0)
         return Outcome::Failure(at + "declares " + std::to_string(element.count) + " entries");
-      // Every entry is a line of at least one byte.
-      if (static_cast<uint64_t>(element.count) > file_size)
-        return Outcome::Failure(at + "declares " + std::to_string(element.count) +
-                                " entries, but the file has only " + std::to_string(file_size) + " bytes");
+      if (file.Size_Known())
+        if (Outcome fits = Check_Count(element, static_cast<uint64_t>(file.Input_Size())); !fits.ok) return fits;
       int32_t* declared = element.kind == Element_Kind::Vertex ? &header.vertices
                           : element.kind == Element_Kind::Face ? &header.faces
                                                                : nullptr;
@@ -130,56 +140,85 @@ Face3 Parse_Ply_Face(std::string_view line) {
   return {values[1], values[2], values[3]};
 }
 
-Outcome Read_Ply(MeshStore& store, Progress* progress) {
-  store.Nb_Pts_Normal = 0;
-  store.Nb_Faces = 0;
-  store.Object_Loaded = false;
-
-  Line_Reader file;
-  if (Outcome opened = Open_Input(file, store.File_Input); !opened.ok) return opened;
+Outcome Read_Ply(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
+  Line_Reader file(source);
   Progress_Meter meter(progress, file);
 
   Ply_Header header;
   int64_t line_number = 0;
-  Outcome outcome = Read_Ply_Header(file, header, line_number, store.File_Input);
+  Outcome outcome = Read_Ply_Header(file, header, line_number, name);
   if (!outcome.ok) return outcome;
 
-  store.Nb_Pts_Normal = header.vertices - 1;
-  store.Nb_Faces = header.faces - 1;
-  if (!Size_Arrays_For_Mesh(store))
+  mesh.Nb_Pts_Normal = header.vertices - 1;
+  mesh.Nb_Faces = header.faces - 1;
+  auto no_memory = [&] {
     return Outcome::Failure("Not enough memory for " + std::to_string(header.vertices) + " vertices and " +
                             std::to_string(header.faces) + " faces");
+  };
+  // A file's counts have been checked against its size: its arrays are
+  // sized once, now. A stream's counts cannot be checked until it ends, so
+  // its arrays grow as its lines arrive and take their full size at the end.
+  const bool sized = file.Size_Known();
+  if (sized && !Size_Arrays_For_Mesh(mesh)) return no_memory();
+  auto room_for = [&](auto& array, int32_t index, int32_t count) {
+    if (sized || static_cast<size_t>(index) < array.size()) return;
+    array.Resize(std::min<size_t>(std::max<size_t>(1024, 2 * array.size()), static_cast<size_t>(count)));
+  };
 
   // The element lines, in the header's order, until the file ends.
   int32_t vertices_read = 0;
   int32_t faces_read = 0;
   std::string_view line;
   bool file_ended = false;
-  for (const Element& element : header.elements) {
-    for (int32_t i = 0; i < element.count; ++i) {
-      if (!file.Next(line)) {
-        file_ended = true;
-        break;
+  try {
+    for (const Element& element : header.elements) {
+      for (int32_t i = 0; i < element.count; ++i) {
+        if (!file.Next(line)) {
+          file_ended = true;
+          break;
+        }
+        ++line_number;
+        if (!meter.Step("Reading", 0, 80)) return meter.Cancelled();
+        if (element.kind == Element_Kind::Vertex) {
+          room_for(mesh.Pts_Normal, i, element.count);
+          mesh.Pts_Normal[i] = Parse_Ply_Vertex(line);
+          vertices_read = i + 1;
+        } else if (element.kind == Element_Kind::Face) {
+          Face3 face = Parse_Ply_Face(line);
+          for (int32_t corner : {face.A, face.B, face.C})
+            if (!Names_Vertex(corner, mesh.Nb_Pts_Normal))
+              return Outcome::Failure(At_Line(line_number) + "face " + std::to_string(i) + " names vertex " +
+                                      std::to_string(corner) + ", but the file has " +
+                                      std::to_string(header.vertices) + " vertices");
+          room_for(mesh.Faces_Normal, i, element.count);
+          mesh.Faces_Normal[i] = face;
+          faces_read = i + 1;
+        }
       }
-      ++line_number;
-      if (!meter.Step("Reading", 0, 80)) return meter.Cancelled();
-      if (element.kind == Element_Kind::Vertex) {
-        store.Pts_Normal[i] = Parse_Ply_Vertex(line);
-        vertices_read = i + 1;
-      } else if (element.kind == Element_Kind::Face) {
-        Face3 face = Parse_Ply_Face(line);
-        for (int32_t corner : {face.A, face.B, face.C})
-          if (!Names_Vertex(corner, store.Nb_Pts_Normal))
-            return Outcome::Failure(At_Line(line_number) + "face " + std::to_string(i) + " names vertex " +
-                                    std::to_string(corner) + ", but the file has " +
-                                    std::to_string(header.vertices) + " vertices");
-        store.Faces_Normal[i] = face;
-        faces_read = i + 1;
-      }
+      if (file_ended) break;
     }
-    if (file_ended) break;
+  } catch (const std::bad_alloc&) {
+    return no_memory();  // a stream's arrays could not grow
   }
-  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
+  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, name));
+
+  if (!sized) {
+    // The stream has ended or given every declared line: its counts meet
+    // the same check as a file's, now that its size is known.
+    if (file_ended)
+      for (const Element& element : header.elements)
+        if (Outcome fits = Check_Count(element, file.Bytes_Consumed()); !fits.ok) {
+          mesh.Nb_Pts_Normal = mesh.Nb_Faces = 0;  // as a file refused in its header leaves them
+          return fits;
+        }
+    try {
+      mesh.Pts_Normal.Resize(static_cast<size_t>(header.vertices));
+      mesh.Faces_Normal.Resize(static_cast<size_t>(header.faces));
+    } catch (const std::bad_alloc&) {
+      return no_memory();
+    }
+    if (!Size_Derived_Arrays(mesh)) return no_memory();
+  }
 
   if (vertices_read < header.vertices)
     return Outcome::Silent("The file ends after " + std::to_string(vertices_read) + " of the " +
@@ -187,11 +226,5 @@ Outcome Read_Ply(MeshStore& store, Progress* progress) {
   if (vertices_read < 2 || faces_read < 2)
     return Outcome::Silent(Count_Text(vertices_read, "vertex", "vertices") + " and " +
                            Count_Text(faces_read, "face", "faces") + " read: a mesh needs at least two of each");
-
-  store.Object_Loaded = true;
-  if (!Optimize_Points(store, progress)) {
-    store.Object_Loaded = false;
-    return meter.Cancelled();
-  }
   return Outcome::Success();
 }

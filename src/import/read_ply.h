@@ -7,27 +7,31 @@
 // element are passed over by its count, and lines after the last element are
 // not read. Only "format ascii" files are read: binary data is not lines.
 //
-// Reads File_Input. Writes Nb_Pts_Normal (vertex count - 1), Nb_Faces (face
-// count - 1), Pts_Normal and Faces_Normal, and sizes Pts_Optimized,
-// Pts_Screen, Faces_Optimized and Faces_Visible, all once, from the header.
-// A face line the file cuts short of the declared count stays (0, 0, 0).
-// Clears Object_Loaded at the start; sets it when every declared vertex (at
-// least two) and at least two faces were read, then merges points
-// (Optimize_Points).
+// Reads `source` into `mesh`: writes Nb_Pts_Normal (vertex count - 1),
+// Nb_Faces (face count - 1), Pts_Normal and Faces_Normal, and sizes
+// Pts_Optimized, Pts_Screen, Faces_Optimized and Faces_Visible: a file's
+// arrays once, from the header; a stream's (whose size is not known in
+// advance) as its lines arrive. A face line the input cuts short of the
+// declared count stays (0, 0, 0). Succeeds when every declared vertex (at
+// least two) and at least two faces were read; Read_Input then merges the
+// points and commits the mesh. `name` names the input in messages.
 //
 // Fails, naming the line, on a binary format line, a header without an
 // "element vertex" or "element face" line, a count that is negative or larger
-// than the file could hold (checked before anything is sized), and a face
-// corner outside 0..Nb_Pts_Normal. Too few vertices or faces, a file that
-// ends inside its header or before its last vertex: a silent failure.
+// than the input could hold (checked before anything is sized, or for a
+// stream once it has ended), and a face corner outside 0..Nb_Pts_Normal. Too
+// few vertices or faces, an input that ends inside its header or before its
+// last vertex: a silent failure.
 
+#include <string>
 #include <string_view>
 
+#include "core/byte_source.h"
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 #include "core/progress.h"
 
-Outcome Read_Ply(MeshStore& store, Progress* progress = nullptr);
+Outcome Read_Ply(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress = nullptr);
 
 // The first three blank-separated values of a vertex line (x, y, z); runs of
 // spaces or tabs separate values, leading blanks are skipped, further values

@@ -10,7 +10,6 @@
 #include "core/parse_number.h"
 #include "core/progress_meter.h"
 #include "import/line_values.h"
-#include "merge/optimize_points.h"
 
 namespace {
 constexpr std::string_view kFacet = "facet normal";
@@ -23,13 +22,8 @@ Point3 Parse_Stl_Vertex(std::string_view line) {
   return Read_Point(start < line.size() ? line.substr(start) : std::string_view());
 }
 
-Outcome Read_Stl(MeshStore& store, Progress* progress) {
-  store.Nb_Pts_Normal = 0;
-  store.Nb_Faces = 0;
-  store.Object_Loaded = false;
-
-  Line_Reader file;
-  if (Outcome opened = Open_Input(file, store.File_Input); !opened.ok) return opened;
+Outcome Read_Stl(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
+  Line_Reader file(source);
   Progress_Meter meter(progress, file);
   if (progress && !progress->Update("Reading facets", 0)) return Progress_Meter::Cancelled();
 
@@ -40,8 +34,8 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   // not reserve that much, starts small and doubles.
   constexpr int64_t kMax_Facets = (int64_t{std::numeric_limits<int32_t>::max()} + 1) / 3;
   constexpr size_t kFirst_Room = 1024;
-  const uint64_t size = file.File_Size();
-  size_t room = size > 0 ? static_cast<size_t>(std::min<uint64_t>(size / 13 + 1, kMax_Facets)) : kFirst_Room;
+  const int64_t size = file.Input_Size();
+  size_t room = size > 0 ? static_cast<size_t>(std::min<int64_t>(size / 13 + 1, kMax_Facets)) : kFirst_Room;
   auto too_many = [] {
     return Outcome::Failure("Too many facets for one mesh: more than " + std::to_string(kMax_Facets));
   };
@@ -50,12 +44,12 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   };
   auto reserve = [&]() {
     try {
-      Size_Fresh(store.Faces_Normal, room);
-      Size_Fresh(store.Pts_Normal, 3 * room);
+      Size_Fresh(mesh.Faces_Normal, room);
+      Size_Fresh(mesh.Pts_Normal, 3 * room);
       return true;
     } catch (const std::bad_alloc&) {
-      Size_Fresh(store.Faces_Normal, 0);
-      Size_Fresh(store.Pts_Normal, 0);
+      Size_Fresh(mesh.Faces_Normal, 0);
+      Size_Fresh(mesh.Pts_Normal, 0);
       return false;
     }
   };
@@ -75,15 +69,15 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
   };
   // The counters and every array of the mesh for the facets counted.
   auto finish = [&]() {
-    store.Nb_Faces = static_cast<int32_t>(facets - 1);
-    store.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
+    mesh.Nb_Faces = static_cast<int32_t>(facets - 1);
+    mesh.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
     try {
-      store.Faces_Normal.Resize(static_cast<size_t>(facets));
-      store.Pts_Normal.Resize(static_cast<size_t>(3 * facets));
+      mesh.Faces_Normal.Resize(static_cast<size_t>(facets));
+      mesh.Pts_Normal.Resize(static_cast<size_t>(3 * facets));
     } catch (const std::bad_alloc&) {
       return false;
     }
-    return Size_Derived_Arrays(store);
+    return Size_Derived_Arrays(mesh);
   };
 
   // A facet line, one ignored line, then the corners A, B, C. A facet cut
@@ -99,17 +93,17 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
     if (!Contains(line, kFacet)) continue;
     if (++facets > kMax_Facets) return too_many();
     ++f;  // f < facets <= kMax_Facets, so p stays below 3 * kMax_Facets
-    if (static_cast<size_t>(f) >= store.Faces_Normal.size()) {
+    if (static_cast<size_t>(f) >= mesh.Faces_Normal.size()) {
       room = std::min<size_t>(2 * room, kMax_Facets);
       try {
-        store.Faces_Normal.Resize(room);
-        store.Pts_Normal.Resize(3 * room);
+        mesh.Faces_Normal.Resize(room);
+        mesh.Pts_Normal.Resize(3 * room);
       } catch (const std::bad_alloc&) {
         return no_memory(facets);
       }
     }
     if (!next(line)) break;
-    Face3& face = store.Faces_Normal[f];
+    Face3& face = mesh.Faces_Normal[f];
     int32_t* corners[3] = {&face.A, &face.B, &face.C};
     bool complete = true;
     for (int32_t* corner : corners) {
@@ -118,23 +112,16 @@ Outcome Read_Stl(MeshStore& store, Progress* progress) {
         break;
       }
       ++p;
-      store.Pts_Normal[p] = Parse_Stl_Vertex(line);
+      mesh.Pts_Normal[p] = Parse_Stl_Vertex(line);
       *corner = p;
     }
     if (!complete) break;
   }
   if (facets > kMax_Facets) return too_many();
   if (!finish()) return no_memory(facets);
-  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, store.File_Input));
+  if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, name));
 
-  if (f > 0 && p > 0) {
-    store.Object_Loaded = true;
-    if (!Optimize_Points(store, progress)) {
-      store.Object_Loaded = false;
-      return meter.Cancelled();
-    }
-    return Outcome::Success();
-  }
+  if (f > 0 && p > 0) return Outcome::Success();
   if (facets == 0) return Outcome::Silent("No \"facet normal\" line: not an ASCII STL file");
   return Outcome::Silent("Only one facet read: a mesh needs at least two");
 }

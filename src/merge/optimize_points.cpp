@@ -72,8 +72,8 @@ class Point_Table {
 
 }  // namespace
 
-bool Optimize_Points(MeshStore& store, Progress* progress) {
-  const int32_t last_point = store.Nb_Pts_Normal;
+bool Optimize_Points(Mesh_Arrays& mesh, Progress* progress) {
+  const int32_t last_point = mesh.Nb_Pts_Normal;
   const size_t count = last_point < 0 ? 0 : static_cast<size_t>(last_point) + 1;
 
   // Room for a quarter of the points to be distinct before the first growth.
@@ -88,8 +88,8 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
   // looked up: the table is read at random, and a miss to memory costs
   // more than the whole lookup. Hashes wait in a ring until their turn.
   constexpr size_t kAhead = 8;  // a power of two
-  const Point3* normal = store.Pts_Normal.data();
-  Point3* optimized = store.Pts_Optimized.data();
+  const Point3* normal = mesh.Pts_Normal.data();
+  Point3* optimized = mesh.Pts_Optimized.data();
   uint32_t hashes[kAhead];
   for (size_t i = 0; i < kAhead && i < count; ++i) hashes[i] = Hash_Point(normal[i]);
   int32_t last = -1;
@@ -104,14 +104,14 @@ bool Optimize_Points(MeshStore& store, Progress* progress) {
     }
     remap[i] = table.Find_Or_Add(normal[i], hash, optimized, last);
   }
-  store.Nb_Pts_Optimized = last;
+  mesh.Nb_Pts_Optimized = last;
 
   auto reindex = [&](int32_t corner) {
     return corner >= 0 && static_cast<size_t>(corner) < count ? remap[corner] : corner;
   };
-  for (int32_t f = 0; f <= store.Nb_Faces; ++f) {
-    const Face3& face = store.Faces_Normal[f];
-    store.Faces_Optimized[f] = {reindex(face.A), reindex(face.B), reindex(face.C)};
+  for (int32_t f = 0; f <= mesh.Nb_Faces; ++f) {
+    const Face3& face = mesh.Faces_Normal[f];
+    mesh.Faces_Optimized[f] = {reindex(face.A), reindex(face.B), reindex(face.C)};
   }
   return true;
 }

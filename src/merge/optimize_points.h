@@ -12,9 +12,10 @@
 // points arrive. A face corner outside 0..Nb_Pts_Normal (which no reader lets
 // through) is copied as is.
 //
-// Returns false only when `progress` asked to stop.
+// Works on the store or on a read's own mesh alike. Returns false only when
+// `progress` asked to stop.
 
 #include "core/mesh_store.h"
 #include "core/progress.h"
 
-bool Optimize_Points(MeshStore& store, Progress* progress = nullptr);
+bool Optimize_Points(Mesh_Arrays& mesh, Progress* progress = nullptr);

@@ -1,7 +1,5 @@
 #include "preview/cull_faces.h"
 
-#include <algorithm>
-
 #include "preview/project_points.h"
 
 bool Faces_Viewer(ScreenPoint a, ScreenPoint b, ScreenPoint c) {
@@ -15,12 +13,9 @@ bool Faces_Viewer(ScreenPoint a, ScreenPoint b, ScreenPoint c) {
 
 int32_t Cull_Faces(MeshStore& store) {
   store.Nb_Faces_Visible = -1;
-  const int32_t last_point = Last_Projected_Index(store.Pts_Optimized, store.Nb_Pts_Optimized, store.Pts_Screen);
-  // Faces_Visible is sized for every face; bounding by it too keeps a store
-  // that is out of step from being written past its end.
-  const int64_t room =
-      static_cast<int64_t>(std::min(store.Faces_Optimized.size(), store.Faces_Visible.size())) - 1;
-  const int32_t n = static_cast<int32_t>(std::clamp<int64_t>(store.Nb_Faces, -1, room));
+  Check_Store_Rule(Optimized_Mesh_Complete(store), "the culled mesh is complete");
+  const int32_t last_point = store.Nb_Pts_Optimized;
+  const int32_t n = store.Nb_Faces;
 
   const Face3* faces = store.Faces_Optimized.data();
   const ScreenPoint* screen = store.Pts_Screen.data();

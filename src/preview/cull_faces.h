@@ -14,7 +14,7 @@
 // more per passing face) and Faces_Visible(0..Nb_Faces_Visible), the passing
 // faces whole and in their order; entries past Nb_Faces_Visible are left as
 // they were. A face with a corner outside the projected points (only a
-// faulty file makes one) is skipped. Every loop is bounded by the arrays too.
+// faulty file makes one) is skipped.
 //
 // Returns Nb_Faces_Visible.
 

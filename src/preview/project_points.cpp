@@ -20,7 +20,9 @@ int16_t Clamp_To_Screen(double floored) {
 
 int32_t Project_Points(std::span<const Point3> points, int32_t last, const MeshStore& view,
                        Flat_Array<ScreenPoint>& screen) {
-  const int32_t n = Last_Projected_Index(points, last, screen);
+  Check_Store_Rule(last < static_cast<int64_t>(points.size()) && last < static_cast<int64_t>(screen.size()),
+                   "the projected points and Pts_Screen hold the mesh's points");
+  const int32_t n = last;
 
   const double angle_x = static_cast<double>(view.Angle_X) * Degree_Factor;
   const double angle_y = static_cast<double>(view.Angle_Y) * Degree_Factor;
@@ -53,12 +55,6 @@ int32_t Project_Points(std::span<const Point3> points, int32_t last, const MeshS
 }
 
 }  // namespace
-
-int32_t Last_Projected_Index(std::span<const Point3> points, int32_t last,
-                             const Flat_Array<ScreenPoint>& screen) {
-  const int64_t room = static_cast<int64_t>(std::min(points.size(), screen.size())) - 1;
-  return static_cast<int32_t>(std::clamp<int64_t>(last, -1, room));
-}
 
 int32_t Project_Normal(MeshStore& store) {
   return Project_Points(store.Pts_Normal, store.Nb_Pts_Normal, store, store.Pts_Screen);

@@ -17,11 +17,6 @@
 
 #include "core/mesh_store.h"
 
-// The last index that a projection of `points` (counter `last`) writes: the
-// counter bounded by both arrays, so that neither is read or written outside.
-int32_t Last_Projected_Index(std::span<const Point3> points, int32_t last,
-                             const Flat_Array<ScreenPoint>& screen);
-
 // Whether all three corners of the face are among the projected points
 // 0..last_projected; a face that is not is never tested or drawn.
 inline bool Face_Within(const Face3& face, int32_t last_projected) {
@@ -30,8 +25,8 @@ inline bool Face_Within(const Face3& face, int32_t last_projected) {
 }
 
 // Reads Angle_X, Angle_Y, Angle_Z, Zoom, Center_X, Center_Y and
-// Pts_Normal(0..Nb_Pts_Normal); writes Pts_Screen(0..the returned index) and
-// nothing past it. Returns the last index written (-1: none).
+// Pts_Normal(0..Nb_Pts_Normal); writes Pts_Screen(0..Nb_Pts_Normal), which
+// the read sized for it. Returns the last index written (-1: none).
 int32_t Project_Normal(MeshStore& store);
 
 // The same over Pts_Optimized(0..Nb_Pts_Optimized).

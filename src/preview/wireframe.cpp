@@ -16,8 +16,7 @@ constexpr int Zoom_Max = 20;
 // where a neighbouring face draws the same two screen points.
 void Append_Faces(std::span<const Face3> faces, int32_t last_face, std::span<const ScreenPoint> screen,
                   int32_t last_point, std::vector<Segment>& segments) {
-  const int64_t room = static_cast<int64_t>(faces.size()) - 1;
-  const int32_t n = static_cast<int32_t>(std::clamp<int64_t>(last_face, -1, room));
+  const int32_t n = last_face;
   // One reservation for the whole picture; a vector that has already grown
   // to this size keeps its storage.
   segments.reserve(2 * static_cast<size_t>(n + 1));
@@ -49,6 +48,8 @@ void Set_Drawing_Area(MeshStore& store, int width, int height) {
 
 void Build_Wireframe(MeshStore& store, std::vector<Segment>& segments) {
   segments.clear();
+  if (!store.Object_Loaded) return;
+  Check_Store(store);
   if (store.Show_Normal) {
     const int32_t last_point = Project_Normal(store);
     Append_Faces(store.Faces_Normal, store.Nb_Faces, store.Pts_Screen, last_point, segments);

@@ -23,10 +23,11 @@ void Set_View(MeshStore& store, int angle_x, int angle_y, int angle_z, int zoom)
 // Center_X and Center_Y; a negative size counts as 0.
 void Set_Drawing_Area(MeshStore& store, int width, int height);
 
-// Projects the shown mesh (Show_Normal: the normal mesh, else the optimized
-// one), culls back faces for the optimized mesh, and fills `segments` with
-// two segments per drawn face, A-B then B-C, in drawing order. Faces whose
-// corners lie outside the projected points are skipped; nothing reads
-// outside an array. Writes Pts_Screen (and for the optimized mesh
-// Faces_Visible, Nb_Faces_Visible).
+// Projects the shown mesh of the loaded object (Show_Normal: the normal
+// mesh, else the optimized one), culls back faces for the optimized mesh,
+// and fills `segments` with two segments per drawn face, A-B then B-C, in
+// drawing order. Faces whose corners lie outside the mesh's points (only a
+// faulty BASIC data file makes them) are skipped. Writes Pts_Screen (and for
+// the optimized mesh Faces_Visible, Nb_Faces_Visible). Without a loaded
+// object, `segments` stays empty.
 void Build_Wireframe(MeshStore& store, std::vector<Segment>& segments);

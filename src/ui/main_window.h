@@ -14,8 +14,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/app_commands.h"
-#include "core/window_port.h"
+#include "app/app_commands.h"
+#include "app/window_port.h"
 
 class QLabel;
 class QLineEdit;

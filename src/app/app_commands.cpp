@@ -1,6 +1,7 @@
-#include "core/app_commands.h"
+#include "app/app_commands.h"
 
 #include <charconv>
+#include <new>
 #include <string>
 
 #include "core/line_numbering.h"
@@ -69,15 +70,27 @@ void App_Commands::Open_Bas() { Open({kBasFilter, "BAS", Input_Kind::Bas, false,
 
 void App_Commands::Open(const Open_Command& command) {
   window_.Enable_Button(Button::Cmd_Save, false);
+  const std::string earlier_input = store_.File_Input;
   store_.File_Input = window_.Choose_File(command.filter, Dialog_Mode::Open);
   if (!Has_Extension(store_.File_Input, command.extension)) return;
-  window_.Set_Caption(Label::Lbl_File_Input, store_.File_Input);
+  const std::string earlier_caption = input_caption_;
+  Set_Input_Caption(store_.File_Input);
 
   Outcome read;
-  {
-    // The dialog closes before anything is drawn or shown.
+  try {
+    // The dialog closes before anything is drawn or shown. Only regular
+    // files are opened: a FIFO without a writer would hold the window.
     Window_Progress progress(window_);
-    read = Read_Input(store_, command.kind, &progress);
+    read = Read_Input(store_, command.kind, &progress, Input_Streams::Refuse);
+  } catch (const std::bad_alloc&) {
+    // The read never reached the store: the earlier object stays, with its
+    // file, counters, preview and saving, as if the open had not started.
+    const std::string chosen = store_.File_Input;
+    store_.File_Input = earlier_input;
+    Set_Input_Caption(earlier_caption);
+    window_.Show_Message("Not enough memory to read " + chosen, kErrorTitle);
+    window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
+    return;
   }
   // Whatever a failed or cancelled read had reached, it leaves no object to
   // draw or save; a cancel is silent.
@@ -125,7 +138,12 @@ void App_Commands::Save() {
     window_.Show_Message(numbering.message, kErrorTitle);
     return;
   }
-  Outcome written = Write_Bas(store_);
+  Outcome written;
+  try {
+    written = Write_Bas(store_);
+  } catch (const std::bad_alloc&) {
+    written = Outcome::Failure("Not enough memory to save " + store_.File_Output);
+  }
   if (!written.ok) {
     window_.Show_Message(written.message, kErrorTitle);
     return;
@@ -145,7 +163,18 @@ void App_Commands::Redraw() {
   window_.Set_Caption(Label::Lbl_Angle_Z, Angle_Text(store_.Angle_Z));
   window_.Set_Caption(Label::Lbl_Zoom, Counter_Text(store_.Zoom));
 
-  Build_Wireframe(store_, segments_);
-  window_.Clear_Picture();
-  window_.Draw_Segments(segments_);
+  try {
+    Build_Wireframe(store_, segments_);
+    window_.Clear_Picture();
+    window_.Draw_Segments(segments_);
+  } catch (const std::bad_alloc&) {
+    segments_ = {};
+    window_.Clear_Picture();
+    window_.Show_Message("Not enough memory to draw the preview", kErrorTitle);
+  }
+}
+
+void App_Commands::Set_Input_Caption(const std::string& text) {
+  input_caption_ = text;
+  window_.Set_Caption(Label::Lbl_File_Input, text);
 }

@@ -1,4 +1,4 @@
-#include "png_picture.h"
+#include "preview/png_picture.h"
 
 #include <algorithm>
 #include <array>

@@ -10,10 +10,11 @@
 // disabled after a BASIC data open, whose file carries no normal mesh, and
 // enabled by an STL or PLY open.
 
+#include <string>
 #include <vector>
 
+#include "app/window_port.h"
 #include "core/mesh_store.h"
-#include "core/window_port.h"
 #include "preview/wireframe.h"
 
 class App_Commands {
@@ -31,10 +32,13 @@ class App_Commands {
   // The Click of Cmd_Open, Cmd_Open_Ply and Cmd_Open_Bas. Ask for a file and
   // read it when its name ends in the command's extension (any case); a
   // refused or cancelled name ends the command silently with Cmd_Save left
-  // disabled. The read reports its stages to the window's progress dialog;
-  // cancelling it ends the read as a failed read ends, without a message.
-  // Writes File_Input, the mesh (through the reader) and Show_Normal; a
-  // reader's shown failure appears titled "E.R.R.O.R".
+  // disabled. Only regular files are read: a FIFO or a device is refused
+  // with a message, since reading one could hold the window. The read
+  // reports its stages to the window's progress dialog; cancelling it ends
+  // the read as a failed read ends, without a message. Writes File_Input,
+  // the mesh (through the reader) and Show_Normal; a reader's shown failure
+  // appears titled "E.R.R.O.R". When memory runs out the read never reaches
+  // the store: the message says so and the earlier object stays as it was.
   void Open_Stl();
   void Open_Ply();
   void Open_Bas();
@@ -57,7 +61,8 @@ class App_Commands {
   // projects the shown mesh (culling back faces of the optimized mesh),
   // clears Picture1 and draws two segments per face. Callers make sure an
   // object is loaded. Writes Angle_X, Angle_Y, Angle_Z, Zoom, Pts_Screen and,
-  // for the optimized mesh, Faces_Visible and Nb_Faces_Visible.
+  // for the optimized mesh, Faces_Visible and Nb_Faces_Visible. When memory
+  // runs out the picture is cleared and a message says so.
   void Redraw();
 
   const MeshStore& Store() const { return store_; }
@@ -65,9 +70,13 @@ class App_Commands {
  private:
   struct Open_Command;
   void Open(const Open_Command& command);
+  void Set_Input_Caption(const std::string& text);
 
   Window_Port& window_;
   MeshStore store_;
+  // What Lbl_File_Input shows, to be put back when an open ends as if it
+  // had not started.
+  std::string input_caption_;
   // Kept between redraws so that moving a scroll bar allocates nothing.
   std::vector<Segment> segments_;
 };
