@@ -25,6 +25,10 @@ void Check_Bas_Read(const MeshStore& store);
 
 // The same input read as a file and as a pipe gives the same outcome and the
 // same store: counters, Object_Loaded, and every entry the counters name
-// (the normal mesh's only when `normal` is the read's).
+// (the normal mesh's only when `normal` is the read's). A file refused for a
+// count larger than its size is checked as it is read; a pipe's size is
+// known only at its end, so it may meet another fault first: it must be
+// refused too, for whatever reason.
+bool Refused_For_Its_Size(const Outcome& outcome);
 void Check_Same_Read(const MeshStore& file, const Outcome& from_file, const MeshStore& stream,
                      const Outcome& from_stream, bool normal);

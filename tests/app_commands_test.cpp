@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/app_commands.h"
@@ -55,6 +57,10 @@ struct Recording_Window : Window_Port {
   bool cancelled = false;
   bool updates_outside = false;  // an update came without an open dialog
   int painted_while_open = 0;    // clears, draws and messages while the dialog was open
+  // Memory runs out inside a read (at its next progress update) or while
+  // the picture is drawn.
+  bool no_memory_to_read = false;
+  bool no_memory_to_draw = false;
 
   void Set_Caption(Label label, std::string_view text) override { captions[label] = std::string(text); }
   void Enable_Button(Button button, bool on) override { enabled[button] = on; }
@@ -68,6 +74,7 @@ struct Recording_Window : Window_Port {
     ++clears;
   }
   void Draw_Segments(std::span<const Segment> segments) override {
+    if (no_memory_to_draw) throw std::bad_alloc();
     painted_while_open += progress_open;
     ++draws;
     for (const Segment& s : segments) picture.emplace_back(s.From.X, s.From.Y, s.To.X, s.To.Y);
@@ -89,6 +96,7 @@ struct Recording_Window : Window_Port {
     cancelled = false;
   }
   bool Update_Progress(std::string_view stage, int percent) override {
+    if (no_memory_to_read) throw std::bad_alloc();
     updates_outside |= !progress_open;
     progress.emplace_back(std::string(stage), percent);
     if (stage == cancel_at && percent >= cancel_from) cancelled = true;
@@ -372,6 +380,54 @@ TEST_F(CommandsTest, CancelledOpenKeepsTheObjectButLeavesSaveDisabled) {
   EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
 }
 
+// Memory running out is a message, never the end of the program: a read
+// that runs out never reaches the store, so the earlier object stays with
+// its file, counters, picture and saving; a redraw that runs out clears the
+// picture. Either way the window goes on working.
+TEST_F(CommandsTest, MemoryRunningOutIsAMessageAndTheWindowGoesOn) {
+  const std::string cube = Write("cube.stl", Cube_Stl());
+  const std::string two = Write("two.stl", Two_Faces_Stl());
+  Open_Stl(cube);
+  const auto captions = window.captions;
+  const auto picture = window.picture;
+
+  window.no_memory_to_read = true;
+  Open_Stl(two);
+  window.no_memory_to_read = false;
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages.back(), (std::pair<std::string, std::string>{"Not enough memory to read " + two, "E.R.R.O.R"}));
+  EXPECT_EQ(window.captions, captions);
+  EXPECT_EQ(window.picture, picture);
+  EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
+  EXPECT_EQ(Store().File_Input, cube);
+  EXPECT_EQ(Store().Nb_Faces, 11);
+
+  window.no_memory_to_draw = true;
+  window.values[Scroll_Bar::HScroll_X] = 30;
+  commands.View_Change();
+  window.no_memory_to_draw = false;
+  ASSERT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(window.messages.back(), (std::pair<std::string, std::string>{"Not enough memory to draw the preview", "E.R.R.O.R"}));
+  EXPECT_TRUE(window.picture.empty());
+
+  Open_Stl(two);
+  EXPECT_EQ(Caption(Label::Lbl_Nb_Faces_Normal), "1");
+  EXPECT_FALSE(window.picture.empty());
+  EXPECT_EQ(window.messages.size(), 2u);
+}
+
+// Opening a FIFO that has no writer would wait for one: the open commands
+// refuse anything but a regular file before reading a byte.
+TEST_F(CommandsTest, OpenRefusesAFifoWithoutWaitingForAWriter) {
+  const std::string fifo = Path("pipe.stl");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  Open_Stl(fifo);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].first, "Cannot open file: " + fifo + " (not a regular file)");
+  EXPECT_FALSE(Store().Object_Loaded);
+  EXPECT_FALSE(window.enabled[Button::Cmd_Save]);
+}
+
 TEST_F(CommandsTest, BeforeAnyLoadTheMeshButtonsAndBarsDrawNothing) {
   commands.Show_Optimized_Mesh();
   EXPECT_FALSE(Store().Show_Normal);
@@ -615,11 +671,13 @@ void PrintTo(const Cancel_Case& c, std::ostream* out) { *out << c.name; }
 
 class CancelTest : public CommandsTest, public ::testing::WithParamInterface<Cancel_Case> {};
 
-TEST_P(CancelTest, LeavesNoObjectAndShowsNoMessage) {
+TEST_P(CancelTest, KeepsTheEarlierObjectAndShowsNoMessage) {
   const Cancel_Case& c = GetParam();
   std::string cube = Write("cube.stl", Cube_Stl());
   Open_Stl(cube);
   ASSERT_EQ(window.picture.size(), 24u);
+  const auto captions = window.captions;
+  const auto picture = window.picture;
   const std::string path = Write(c.name, c.file());
   window.progress.clear();
   window.cancel_at = c.stage;
@@ -634,26 +692,19 @@ TEST_P(CancelTest, LeavesNoObjectAndShowsNoMessage) {
   ASSERT_GE(window.progress.size(), 3u);
   EXPECT_EQ(window.progress[window.progress.size() - 2].first, c.stage);
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_FALSE(Store().Object_Loaded);
-  EXPECT_TRUE(window.picture.empty());
-  EXPECT_FALSE(window.enabled[Button::Cmd_Save]);
-  EXPECT_EQ(Caption(Label::Lbl_File_Input), path);
+  // As if the open had not started: the cube, its captions, its picture.
+  EXPECT_TRUE(Store().Object_Loaded);
+  EXPECT_EQ(Store().File_Input, cube);
+  EXPECT_EQ(Store().Nb_Faces, 11);
+  EXPECT_EQ(window.captions, captions);
+  EXPECT_EQ(window.picture, picture);
+  EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
 
-  // The bars and the mesh buttons draw nothing until an open succeeds.
-  const int paints = window.clears + window.draws;
+  // The bars go on turning the cube.
   window.values[Scroll_Bar::HScroll_X] = 30;
   commands.View_Change();
-  commands.Show_Optimized_Mesh();
-  commands.Show_Normal_Mesh();
-  EXPECT_EQ(window.clears + window.draws, paints);
-  EXPECT_EQ(Caption(Label::Lbl_Angle_X), "0");
-
-  window.cancel_at.clear();
-  Open_Stl(cube);
-  EXPECT_TRUE(Store().Object_Loaded);
+  EXPECT_EQ(Caption(Label::Lbl_Angle_X), "30");
   EXPECT_EQ(window.picture.size(), 24u);
-  EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
-  EXPECT_TRUE(window.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -90,4 +90,32 @@ run_stl2bas info "$work/binary.ply" --json
 check "info binary ply exits 1" test "$code" -eq 1
 check "info binary ply not loaded" says '"loaded": false' out
 
+# Standard input ("-") needs --from, and reads as the file does, for every
+# command and kind; a FIFO given by name reads as a stream too.
+run_stl2bas convert - -o "$work/stdin.bas" <"$data/cube.ply"
+check "standard input without --from is a usage error" test "$code" -eq 2
+check "it says --from is needed" says "needs --from" err
+for kind in ply bas; do
+  source_file="$data/cube.ply"
+  [ "$kind" = bas ] && source_file="$work/cube.bas"
+  run_stl2bas convert - --from "$kind" -o "$work/stdin.bas" --start 100 --step 10 <"$source_file"
+  check "$kind from standard input exits 0" test "$code" -eq 0
+  check "$kind from standard input writes the cube" cmp -s "$work/stdin.bas" "$work/expected.bas"
+  cat "$source_file" | "$bin" info - --from "$kind" --json >"$work/out" 2>"$work/err"
+  check "$kind piped to info loads" says '"points_optimized": 7,' out
+  mkfifo "$work/fifo.$kind"
+  cat "$source_file" >"$work/fifo.$kind" &
+  run_stl2bas render "$work/fifo.$kind" -o "$work/fifo.svg" --mesh optimized
+  wait
+  "$bin" render "$source_file" -o "$work/file.svg" --mesh optimized
+  check "$kind from a FIFO draws as from its file" cmp -s "$work/fifo.svg" "$work/file.svg"
+done
+# A pipe whose header declares more than it holds is refused once it ends,
+# with the message a file of the same bytes gets.
+printf 'ply\nformat ascii 1.0\nelement vertex 99999\nelement face 2\nend_header\n0 0 0\n' >"$work/short.ply"
+run_stl2bas info "$work/short.ply"
+file_message=$(sed -n 2p "$work/out")
+cat "$work/short.ply" | "$bin" info - --from ply >"$work/out" 2>"$work/err"
+check "a short pipe is refused as its file is" test "$(sed -n 2p "$work/out")" = "$file_message"
+
 summary "cli_import"

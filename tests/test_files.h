@@ -80,7 +80,7 @@ bool Same_Entries(const Flat_Array<T>& a, const Flat_Array<T>& b, int64_t last) 
   return last < 0 || std::memcmp(a.data(), b.data(), static_cast<size_t>(last + 1) * sizeof(T)) == 0;
 }
 
-// Reads `bytes` both as a file and as a pipe into copies of `before`, and
+// Reads `bytes` both as a file and as a pipe into copies of the store, and
 // expects the same outcome and store: a stream is read as its file is.
 // Returns the file's read.
 inline Outcome Read_Both_Ways(MeshStore& store, Input_Kind kind, std::string_view bytes) {
@@ -88,6 +88,12 @@ inline Outcome Read_Both_Ways(MeshStore& store, Input_Kind kind, std::string_vie
   MeshStore streamed = before;
   const Outcome outcome = Read_Bytes(store, kind, bytes);
   const Outcome from_stream = Read_Bytes(streamed, kind, bytes, "mesh", true);
+  // A file refused for a count beyond its size is checked as it is read; a
+  // pipe's size is known at its end, and it may meet another fault first.
+  if (!outcome.ok && outcome.message.find(", but the file has only ") != std::string::npos) {
+    EXPECT_FALSE(from_stream.ok);
+    return outcome;
+  }
   EXPECT_EQ(from_stream.ok, outcome.ok);
   EXPECT_EQ(from_stream.message, outcome.message);
   EXPECT_EQ(from_stream.shown, outcome.shown);

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -143,6 +145,14 @@ class Window_Bad_Input_Test : public QObject {
     row("BAS with huge counts", "Cmd_Open_Bas", Write("huge.bas", huge_bas),
         "Line 2: the header declares 2000000001 faces, but the file has only " + std::to_string(huge_bas.size()) +
             " bytes");
+    // Nothing that could hold the window is opened: a FIFO without a writer
+    // would wait for one, a device would never end.
+    const std::string fifo = Path("pipe.stl");
+    ::mkfifo(fifo.c_str(), 0600);
+    row("FIFO without a writer", "Cmd_Open", fifo, "Cannot open file: " + fifo + " (not a regular file)");
+    const std::string device = Path("zero.ply");
+    std::filesystem::create_symlink("/dev/zero", device);
+    row("device behind a link", "Cmd_Open_Ply", device, "Cannot open file: " + device + " (not a regular file)");
   }
   void badInputLeavesNoPreviewAndNoSave() {
     QFETCH(QString, button);

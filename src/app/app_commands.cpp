@@ -76,6 +76,14 @@ void App_Commands::Open(const Open_Command& command) {
   const std::string earlier_caption = input_caption_;
   Set_Input_Caption(store_.File_Input);
 
+  // A read that the user cancels, or that runs out of memory, never reaches
+  // the store: the earlier object stays, with its file, counters, picture
+  // and saving, as if the open had not started.
+  auto as_if_not_started = [&] {
+    store_.File_Input = earlier_input;
+    Set_Input_Caption(earlier_caption);
+    window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
+  };
   Outcome read;
   try {
     // The dialog closes before anything is drawn or shown. Only regular
@@ -83,18 +91,16 @@ void App_Commands::Open(const Open_Command& command) {
     Window_Progress progress(window_);
     read = Read_Input(store_, command.kind, &progress, Input_Streams::Refuse);
   } catch (const std::bad_alloc&) {
-    // The read never reached the store: the earlier object stays, with its
-    // file, counters, preview and saving, as if the open had not started.
     const std::string chosen = store_.File_Input;
-    store_.File_Input = earlier_input;
-    Set_Input_Caption(earlier_caption);
+    as_if_not_started();
     window_.Show_Message("Not enough memory to read " + chosen, kErrorTitle);
-    window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
     return;
   }
-  // Whatever a failed or cancelled read had reached, it leaves no object to
-  // draw or save; a cancel is silent.
-  if (!read.ok) store_.Object_Loaded = false;
+  if (read.cancelled) {
+    as_if_not_started();
+    return;
+  }
+  // Whatever a failed read had reached, it leaves no object to draw or save.
   if (!read.ok && read.shown) window_.Show_Message(read.message, kErrorTitle);
 
   window_.Set_Caption(Label::Lbl_Nb_Faces_Normal, Counter_Text(store_.Nb_Faces));

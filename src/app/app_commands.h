@@ -34,11 +34,12 @@ class App_Commands {
   // refused or cancelled name ends the command silently with Cmd_Save left
   // disabled. Only regular files are read: a FIFO or a device is refused
   // with a message, since reading one could hold the window. The read
-  // reports its stages to the window's progress dialog; cancelling it ends
-  // the read as a failed read ends, without a message. Writes File_Input,
+  // reports its stages to the window's progress dialog. Writes File_Input,
   // the mesh (through the reader) and Show_Normal; a reader's shown failure
-  // appears titled "E.R.R.O.R". When memory runs out the read never reaches
-  // the store: the message says so and the earlier object stays as it was.
+  // appears titled "E.R.R.O.R". A read that the user cancels, or that runs
+  // out of memory (which a message then says), never reaches the store: the
+  // earlier object stays with its file, counters, picture and saving, as if
+  // the open had not started.
   void Open_Stl();
   void Open_Ply();
   void Open_Bas();

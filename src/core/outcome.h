@@ -10,9 +10,12 @@ struct Outcome {
   bool ok = true;
   std::string message;  // empty on success
   bool shown = false;   // the window shows it; otherwise only the command line reports it
+  bool cancelled = false;  // the user stopped it: nothing it did is kept
 
   static Outcome Success() { return {}; }
   static Outcome Failure(std::string text) { return {false, std::move(text), true}; }
   // A failure the window passes over without a message box.
   static Outcome Silent(std::string text) { return {false, std::move(text), false}; }
+  // Stopped by the user through a progress dialog.
+  static Outcome Cancelled() { return {false, "Cancelled", false, true}; }
 };

@@ -24,7 +24,7 @@ class Progress_Meter {
     return progress_->Update(stage, percent_from + (percent_to - percent_from) * share / 100);
   }
 
-  static Outcome Cancelled() { return Outcome::Silent("Cancelled"); }
+  static Outcome Cancelled() { return Outcome::Cancelled(); }
 
  private:
   Progress* progress_;

@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/line_reader.h"
 #include "core/parse_number.h"
@@ -53,6 +54,15 @@ void Store_Value(Bas_Mesh& read, Section section, int64_t entry, int field, std:
   }
 }
 
+// The counts of one header (last indices) and the line that holds them.
+struct Declared {
+  int64_t line;
+  int32_t faces;
+  int32_t points;
+  // Entries of the larger list: the least the file must hold, in bytes.
+  uint64_t Most() const { return static_cast<uint64_t>(int64_t{std::max(faces, points)} + 1); }
+};
+
 // The values of a data line, from just after "data": each comma ends a
 // value stored by field (the third advances the entry); the rest of the line
 // is the third field of the current entry, which the line ends. Without a
@@ -98,13 +108,20 @@ Outcome Read_Bas(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
     return Outcome::Failure(file.Read_Failed() ? Read_Failure_Text(file, name) : kWrongCounts);
   };
   // Every entry takes at least one byte of the file.
-  auto check_counts = [&](int64_t count_line, uint64_t input_size) {
-    for (auto [count, what] : {std::pair{mesh.Nb_Faces, "faces"}, std::pair{mesh.Nb_Pts_Optimized, "points"}})
-      if (static_cast<uint64_t>(int64_t{count} + 1) > input_size)
-        return Outcome::Failure(At_Line(count_line) + "the header declares " + std::to_string(int64_t{count} + 1) +
+  auto check_counts = [&](const Declared& header, uint64_t input_size) {
+    for (auto [count, what] : {std::pair{header.faces, "faces"}, std::pair{header.points, "points"}})
+      if (static_cast<uint64_t>(int64_t{count} + 1) > input_size) {
+        mesh.Nb_Faces = header.faces;
+        mesh.Nb_Pts_Optimized = header.points;
+        return Outcome::Failure(At_Line(header.line) + "the header declares " + std::to_string(int64_t{count} + 1) +
                                 " " + what + ", but the file has only " + std::to_string(input_size) + " bytes");
+      }
     return Outcome::Success();
   };
+  // A stream's headers are checked once its size is known, in their order:
+  // those that might not fit then, each declaring more than any before it
+  // (one that declares no more cannot be the first not to fit).
+  std::vector<Declared> unchecked;
 
   Bas_Mesh read{mesh};
   bool header_read = false;
@@ -127,9 +144,13 @@ Outcome Read_Bas(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
         mesh.Nb_Faces = faces;
         mesh.Nb_Pts_Optimized = points;
         if ((faces < 1 && points < 1) || faces < -1 || points < -1) return Outcome::Failure(kWrongCounts);
-        if (file.Size_Known())
-          if (Outcome fits = check_counts(count_line, static_cast<uint64_t>(file.Input_Size())); !fits.ok)
-            return fits;
+        const Declared declared{count_line, faces, points};
+        if (file.Size_Known()) {
+          if (Outcome fits = check_counts(declared, static_cast<uint64_t>(file.Input_Size())); !fits.ok) return fits;
+        } else if (declared.Most() > file.Bytes_Consumed() &&
+                   (unchecked.empty() || declared.Most() > unchecked.back().Most())) {
+          unchecked.push_back(declared);
+        }
         if (!file.Next(line)) return cut_short();
         ++line_number;
         // The entries from here on belong to this header alone.
@@ -163,8 +184,8 @@ Outcome Read_Bas(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
   if (!header_read) return Outcome::Failure(kWrongCounts);
 
   // A stream's counts meet the file's check once its size is known.
-  if (!file.Size_Known())
-    if (Outcome fits = check_counts(count_line, file.Bytes_Consumed()); !fits.ok) return fits;
+  for (const Declared& header : unchecked)
+    if (Outcome fits = check_counts(header, file.Bytes_Consumed()); !fits.ok) return fits;
   try {
     mesh.Faces_Optimized.Resize(static_cast<size_t>(read.faces + 1));
     mesh.Pts_Optimized.Resize(static_cast<size_t>(read.points + 1));

@@ -1,6 +1,5 @@
 #include "import/read_input.h"
 
-#include "core/progress_meter.h"
 #include "import/read_bas.h"
 #include "import/read_ply.h"
 #include "import/read_stl.h"
@@ -30,8 +29,9 @@ Outcome Read_Input(MeshStore& store, Input_Kind kind, Byte_Source& source, Progr
   Mesh_Arrays mesh;
   Outcome outcome = Run_Reader(kind, source, store.File_Input, mesh, progress);
   if (outcome.ok && Scope_Of(kind) == Read_Scope::Normal_And_Optimized && !Optimize_Points(mesh, progress))
-    outcome = Progress_Meter::Cancelled();
-  Commit_Read(store, mesh, Scope_Of(kind), outcome.ok);
+    outcome = Outcome::Cancelled();
+  // A read the user stopped never reaches the store.
+  if (!outcome.cancelled) Commit_Read(store, mesh, Scope_Of(kind), outcome.ok);
   return outcome;
 }
 

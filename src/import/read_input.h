@@ -5,7 +5,8 @@
 // produced to the store in one step (Commit_Read): the counters together with
 // their arrays and Object_Loaded, set exactly when the read succeeded. A read
 // that fails leaves the counters it reached, for the window to show; an
-// input that cannot be opened leaves them as an empty read does.
+// input that cannot be opened leaves them as an empty read does. A read the
+// user cancels (through `progress`) leaves the store as it was.
 
 #include "core/byte_source.h"
 #include "core/mesh_store.h"
