@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "commands.h"
+#include "core/line_numbering.h"
 #include "export/file_sink.h"
 #include "import/read_input.h"
 #include "png_picture.h"
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
+#include "shape_options.h"
 
 namespace {
 
@@ -30,6 +32,9 @@ struct Render_Options {
   int zoom = 1;
   std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
   std::string mesh;  // empty: the default for the input's kind
+  std::string start = "10";
+  std::string step = "1";
+  Shape_Option_Texts shape;
 };
 
 // A whole number with nothing before or after it, within min..max.
@@ -92,6 +97,24 @@ int Run_Render(const Render_Options& options) {
   if (!read.ok || !store.Object_Loaded) {
     std::cerr << options.input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
     return 1;
+  }
+  const Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
+  if (!numbering.ok) {
+    std::cerr << options.input << ": " << numbering.message << "\n";
+    return 1;
+  }
+  // Reducing and tidying change only the optimized mesh: the normal mesh is
+  // drawn turned and fitted alike, with all its faces.
+  const Shape_Options shape = Read_Shape_Options(options.shape);
+  if (show_normal) {
+    Turn_And_Fit(store, shape);
+  } else {
+    Shape_Report report;
+    const Outcome shaped = Shape_Mesh(store, shape, report);
+    if (!shaped.ok) {
+      std::cerr << options.input << ": " << shaped.message << "\n";
+      return 1;
+    }
   }
   store.Show_Normal = show_normal;
   Set_View(store, angles[0], angles[1], angles[2], options.zoom);
@@ -160,10 +183,14 @@ Command_Run Add_Render_Command(CLI::App& app) {
       ->add_option("--mesh", options->mesh,
                    "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
       ->check(CLI::IsMember({"normal", "optimized"}));
-  command->footer(
-      "Examples:\n"
-      "  stl2bas render cube.stl -o cube.svg\n"
-      "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20 --mesh optimized\n"
-      "  stl2bas render cube.bas -o cube.png --size 800x600\n");
+  command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");
+  command->add_option("--step", options->step, "Line number step, for --faces auto (default 1)");
+  Add_Shape_Options(*command, options->shape);
+  command->footer(std::string("Examples:\n"
+                              "  stl2bas render cube.stl -o cube.svg\n"
+                              "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20 --mesh optimized\n"
+                              "  stl2bas render cube.bas -o cube.png --size 800x600\n"
+                              "  stl2bas render bunny.ply -o bunny.png --up y --fit 400 --faces 1000\n\n") +
+                  Shape_Options_Footer);
   return [options] { return Run_Render(*options); };
 }
