@@ -162,33 +162,47 @@ namespace {
 // The tidy step; with `keep` false only its counts.
 Tidy_Result Tidy(std::span<const Point3> points, std::span<const Face3> faces, bool keep) {
   Tidy_Result result;
-  // Distinct rounded points in the order of first occurrence. Points are
-  // rounded a block ahead so that their table slots can be fetched before
-  // they are looked up: the table is read at random.
-  Distinct_Points table(points.size());
+  // Only points that some face names are rounded: the rest are dropped
+  // anyway (a reduced mesh names a small part of its points).
+  std::vector<uint8_t> named(points.size(), 0);
+  size_t named_count = 0;
+  auto within = [&](int32_t corner) { return corner >= 0 && static_cast<size_t>(corner) < points.size(); };
+  for (const Face3& f : faces)
+    if (within(f.A) && within(f.B) && within(f.C))
+      for (int32_t corner : {f.A, f.B, f.C}) {
+        named_count += named[corner] == 0;
+        named[corner] = 1;
+      }
+  // The distinct rounded points in the order of first occurrence. Points
+  // are rounded a block ahead so that their table slots can be fetched
+  // before they are looked up: the table is read at random.
+  Distinct_Points table(named_count);
   std::vector<uint32_t> remap(points.size());
   constexpr size_t kBlock = 16;
   Rounded_Point rounded[kBlock];
   uint64_t hashes[kBlock];
   char texts[kBlock][kPointTextRoom];
   size_t lengths[kBlock];
-  for (size_t from = 0; from < points.size(); from += kBlock) {
-    const size_t n = std::min(kBlock, points.size() - from);
-    for (size_t k = 0; k < n; ++k) {
-      lengths[k] = Round_Point(points[from + k], rounded[k], texts[k]);
-      hashes[k] = Hash_Tenths(rounded[k].tenths);
-      table.Prefetch(hashes[k]);
+  size_t index[kBlock];
+  for (size_t from = 0; from < points.size();) {
+    size_t n = 0;
+    for (; n < kBlock && from < points.size(); ++from) {
+      if (!named[from]) continue;
+      index[n] = from;
+      lengths[n] = Round_Point(points[from], rounded[n], texts[n]);
+      hashes[n] = Hash_Tenths(rounded[n].tenths);
+      table.Prefetch(hashes[n]);
+      ++n;
     }
     for (size_t k = 0; k < n; ++k)
-      remap[from + k] = table.Find_Or_Add(rounded[k], hashes[k], {texts[k], lengths[k]});
+      remap[index[k]] = table.Find_Or_Add(rounded[k], hashes[k], {texts[k], lengths[k]});
   }
   const std::vector<Rounded_Point>& distinct = table.points;
-  result.points_collapsing = static_cast<int64_t>(points.size() - distinct.size());
+  result.points_collapsing = static_cast<int64_t>(named_count - distinct.size());
 
   // Faces that keep their area, over the distinct points; then the points
   // they use, renumbered in the same order.
   std::vector<int32_t> renumber(distinct.size(), -1);
-  auto within = [&](int32_t corner) { return corner >= 0 && static_cast<size_t>(corner) < points.size(); };
   if (keep) result.faces.reserve(faces.size());
   for (const Face3& f : faces) {
     if (!within(f.A) || !within(f.B) || !within(f.C)) {
@@ -209,7 +223,7 @@ Tidy_Result Tidy(std::span<const Point3> points, std::span<const Face3> faces, b
     renumber[k] = next++;
     if (keep) result.points.push_back(distinct[k].value);
   }
-  result.points_unused = static_cast<int64_t>(distinct.size()) - next;
+  result.points_unused = static_cast<int64_t>(points.size() - named_count + distinct.size()) - next;
   for (Face3& f : result.faces) f = {renumber[f.A], renumber[f.B], renumber[f.C]};
   return result;
 }

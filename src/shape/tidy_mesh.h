@@ -20,10 +20,11 @@
 struct Tidy_Result {
   std::vector<Point3> points;
   std::vector<Face3> faces;
-  int64_t points_collapsing = 0;  // points that print as an earlier point
-  int64_t faces_degenerate = 0;   // faces of zero area at one decimal
-  int64_t faces_outside = 0;      // faces naming a point that is not there
-  int64_t points_unused = 0;      // points (after collapsing) that no kept face uses
+  // Of the points that faces name: those that print as an earlier one.
+  int64_t points_collapsing = 0;
+  int64_t faces_degenerate = 0;  // faces of zero area at one decimal
+  int64_t faces_outside = 0;     // faces naming a point that is not there
+  int64_t points_unused = 0;     // points that no kept face uses (collapsed ones not counted)
 };
 
 Tidy_Result Tidy_Mesh(std::span<const Point3> points, std::span<const Face3> faces);
