@@ -79,6 +79,24 @@ TEST(ReduceFaces, FacesThatShareNoPointNeedTheSloppyPass) {
   }
 }
 
+TEST(ReduceFaces, ACubeAskedForFewerFacesThanItCanLoseKeepsItsLargest) {
+  // Too few points for the passes to find anything between many faces and
+  // none.
+  const std::vector<Point3> cube = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0},
+                                    {0, 0, 10}, {10, 0, 10}, {10, 10, 10}, {0, 10, 10}};
+  std::vector<Face3> faces = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
+                              {3, 6, 2}, {3, 7, 6}, {0, 4, 7}, {0, 7, 3}, {1, 2, 6}, {1, 6, 5}};
+  faces[11] = {1, 6, 4};  // one face larger than the rest, across the cube
+  for (size_t limit : {size_t{1}, size_t{5}, size_t{11}}) {
+    const Reduced_Faces reduced = Reduce_Faces(cube, faces, limit);
+    ASSERT_LE(reduced.faces.size(), limit);
+    ASSERT_GE(reduced.faces.size(), 1u) << "some faces, not none";
+    if (limit == 1) {
+      EXPECT_EQ(reduced.faces[0].C, 4) << "the largest face";
+    }
+  }
+}
+
 TEST(FacesThatFit, FillsTheLineNumbersWithoutPassingThem) {
   std::mt19937 random(5);
   const Test_Mesh mesh = Torus(50, 70, 150, 50, 0.2, random);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include <meshoptimizer.h>
@@ -14,6 +16,30 @@ constexpr size_t kThinFactor = 32;
 constexpr size_t kThinFloor = 65536;
 
 bool Within(int32_t corner, size_t count) { return corner >= 0 && static_cast<size_t>(corner) < count; }
+
+double Area2(std::span<const Point3> points, const unsigned int* corner) {
+  const Point3 &a = points[corner[0]], &b = points[corner[1]], &c = points[corner[2]];
+  const double u[3] = {double{b.X} - a.X, double{b.Y} - a.Y, double{b.Z} - a.Z};
+  const double v[3] = {double{c.X} - a.X, double{c.Y} - a.Y, double{c.Z} - a.Z};
+  return std::hypot(u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]);
+}
+
+// The `max_faces` largest faces of `from`, in their order, into `out` (which
+// may not be `from`); returns the number of indices written.
+size_t Keep_Largest(std::span<const Point3> points, std::span<const unsigned int> from, size_t max_faces,
+                    std::vector<unsigned int>& out) {
+  const size_t faces = from.size() / 3;
+  std::vector<size_t> order(faces);
+  for (size_t f = 0; f < faces; ++f) order[f] = f;
+  const size_t keep = std::min(max_faces, faces);
+  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(keep), order.end(),
+                    [&](size_t a, size_t b) { return Area2(points, &from[3 * a]) > Area2(points, &from[3 * b]); });
+  order.resize(keep);
+  std::sort(order.begin(), order.end());
+  for (size_t k = 0; k < keep; ++k)
+    for (int corner = 0; corner < 3; ++corner) out[3 * k + corner] = from[3 * order[k] + corner];
+  return 3 * keep;
+}
 
 }  // namespace
 
@@ -47,22 +73,32 @@ Reduced_Faces Reduce_Faces(std::span<const Point3> points, std::span<const Face3
       indices.swap(reduced);
     }
     // No error limit: the face count decides where to stop.
-    count = meshopt_simplify(reduced.data(), indices.data(), count, positions, points.size(), sizeof(Point3),
+    const size_t before = count;
+    count = meshopt_simplify(reduced.data(), indices.data(), before, positions, points.size(), sizeof(Point3),
                              target, FLT_MAX, 0, &error);
     result.error += error;
+    // `reduced` holds the careful result, `indices` what it came from.
     if (count > target) {
       // The sloppy simplifier aims at the target from below; should it ever
       // come back above, aim lower until it does not.
       result.sloppy = true;
+      const size_t careful = count;
       size_t aim = target;
-      size_t sloppy_count = count;
+      size_t sloppy_count = careful;
       while (sloppy_count > target && aim >= 3) {
-        sloppy_count = meshopt_simplifySloppy(indices.data(), reduced.data(), count, positions, points.size(),
+        sloppy_count = meshopt_simplifySloppy(indices.data(), reduced.data(), careful, positions, points.size(),
                                               sizeof(Point3), aim, FLT_MAX, &error);
         aim = aim / 2 / 3 * 3;
       }
       count = sloppy_count;
-      result.error += error;  // the errors of the passes add up at most; the result is in `indices`
+      result.error += error;  // the errors of the passes add up at most
+      // A mesh too coarse for any cell size between all its points and one
+      // (a cube asked for five faces): its largest faces rather than none.
+      if (count == 0) count = Keep_Largest(points, {reduced.data(), careful}, max_faces, indices);
+    } else if (count == 0 && max_faces > 0) {
+      // The careful pass took the last faces too (a lone triangle or two).
+      count = Keep_Largest(points, {indices.data(), before}, max_faces, reduced);
+      indices.swap(reduced);
     } else {
       indices.swap(reduced);
     }

@@ -6,7 +6,9 @@
 // collapse keeps the topology, meshopt_simplifySloppy finishes the job by
 // merging nearby points regardless of it. A mesh many times larger than
 // the limit is first thinned by that sloppy merge, for speed, to a mesh
-// still many times finer than the limit.
+// still many times finer than the limit. Where the passes find nothing
+// between too many faces and none (a cube asked for five faces), the
+// largest faces are kept instead.
 //
 // Both keep the points where they are (the result indexes the same point
 // array, so unused points remain until the tidy step drops them) and the
