@@ -141,6 +141,9 @@ void Print_Target_Text(std::ostream& out, const Target_Info& info) {
       << "\n";
   out << "  At one decimal:             " << info.points_collapsing << " points collapse, " << info.faces_degenerate
       << " faces lose their area" << (info.shape.tidied ? " (merged and dropped)" : "") << "\n";
+  if (info.shape.faces_outside > 0)
+    out << "  Dropped:                    " << info.shape.faces_outside
+        << " faces naming a point the file does not have\n";
   if (info.shape.reduced) {
     char error[32];
     std::snprintf(error, sizeof error, "%.3g%%", 100 * info.shape.simplify_error);
