@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "torus_radii.h"
+
 namespace {
 struct Vec {
   float x, y, z;
@@ -33,10 +35,10 @@ int main(int argc, char** argv) {
   for (int r = 0; r < rings; ++r)
     for (int s = 0; s < segments; ++s) {
       double u = two_pi * r / rings, v = two_pi * s / segments;
-      double radius = 40.0 + 12.0 * std::cos(v);
+      double radius = kTorusMajor + kTorusMinor * std::cos(v);
       grid[static_cast<size_t>(r) * segments + s] = {static_cast<float>(radius * std::cos(u)),
                                                      static_cast<float>(radius * std::sin(u)),
-                                                     static_cast<float>(12.0 * std::sin(v))};
+                                                     static_cast<float>(kTorusMinor * std::sin(v))};
     }
   auto at = [&](int r, int s) { return ((r % rings) * segments) + (s % segments); };
 

@@ -10,6 +10,7 @@
 #include "export/write_bas.h"
 #include "import/read_input.h"
 #include "input_choice.h"
+#include "shape_options.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ struct Convert_Options {
   std::string start = "10";
   std::string step = "1";
   std::string from;
+  Shape_Option_Texts shape;
 };
 
 // Converts one input into a fresh store; prints why it failed, naming it.
@@ -36,14 +38,29 @@ bool Convert_One(const Convert_Options& options, const std::string& input, Input
       return false;
     }
     Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
-    Outcome written = numbering;
-    if (numbering.ok) {
-      doing = "writing the BASIC data file";
-      store.File_Output = output;
-      written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
+    if (!numbering.ok) {
+      std::cerr << input << ": " << numbering.message << "\n";
+      return false;
     }
+    doing = "fitting the model";
+    const Shape_Options shape = Read_Shape_Options(options.shape);
+    Shape_Report report;
+    Outcome shaped = Shape_Mesh(store, shape, report);
+    if (!shaped.ok) {
+      std::cerr << input << ": " << shaped.message << "\n";
+      return false;
+    }
+    if (shape.Any() && store.Nb_Faces < 0) {
+      std::cerr << input << ": No face keeps its area at one decimal, so the file would hold no face"
+                << (shape.fit_size > 0 ? "" : " (--fit 400 makes the model 400 units across)") << "\n";
+      return false;
+    }
+    doing = "writing the BASIC data file";
+    store.File_Output = output;
+    Outcome written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
     if (!written.ok) {
       std::cerr << input << ": " << written.message << "\n";
+      Explain_Too_Many_Lines(std::cerr, store);
       return false;
     }
     return true;
@@ -106,12 +123,14 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   command->add_option("--start", options->start, "First BASIC line number (default 10)");
   command->add_option("--step", options->step, "Line number step (default 1)");
   Add_From_Option(*command, options->from);
-  command->footer(
-      "Examples:\n"
-      "  stl2bas convert cube.stl -o cube.bas\n"
-      "  stl2bas convert cube.stl -o - --start 100 --step 10\n"
-      "  stl2bas convert a.stl b.ply -d out\n"
-      "  stl2bas convert - --from stl -o cube.bas < cube.stl\n");
+  Add_Shape_Options(*command, options->shape);
+  command->footer(std::string("Examples:\n"
+                              "  stl2bas convert cube.stl -o cube.bas\n"
+                              "  stl2bas convert cube.stl -o - --start 100 --step 10\n"
+                              "  stl2bas convert a.stl b.ply -d out\n"
+                              "  stl2bas convert - --from stl -o cube.bas < cube.stl\n"
+                              "  stl2bas convert bunny.ply -o bunny.bas --up y --fit 400 --faces 1000\n\n") +
+                  Shape_Options_Footer);
   command->callback([command, output, directory] {
     if (output->count() == 0 && directory->count() == 0)
       throw CLI::RequiredError("-o FILE or -d DIR");

@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "commands.h"
+#include "core/line_numbering.h"
 #include "export/file_sink.h"
 #include "import/read_input.h"
 #include "input_choice.h"
 #include "preview/png_picture.h"
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
+#include "shape_options.h"
 
 namespace {
 
@@ -33,6 +35,9 @@ struct Render_Options {
   std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
   std::string mesh;  // empty: the default for the input's kind
   std::string from;
+  std::string start = "10";
+  std::string step = "1";
+  Shape_Option_Texts shape;
 };
 
 // A whole number with nothing before or after it, within min..max.
@@ -106,6 +111,25 @@ int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_norma
     std::cerr << options.input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
     return 1;
   }
+  const Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
+  if (!numbering.ok) {
+    std::cerr << options.input << ": " << numbering.message << "\n";
+    return 1;
+  }
+  // Reducing and tidying change only the optimized mesh: the normal mesh is
+  // drawn turned and fitted alike, with all its faces.
+  doing = "fitting the model";
+  const Shape_Options shape = Read_Shape_Options(options.shape);
+  if (show_normal) {
+    Turn_And_Fit(store, shape);
+  } else {
+    Shape_Report report;
+    const Outcome shaped = Shape_Mesh(store, shape, report);
+    if (!shaped.ok) {
+      std::cerr << options.input << ": " << shaped.message << "\n";
+      return 1;
+    }
+  }
   store.Show_Normal = show_normal;
   Set_View(store, angles[0], angles[1], angles[2], options.zoom);
   Set_Drawing_Area(store, width, height);
@@ -176,10 +200,14 @@ Command_Run Add_Render_Command(CLI::App& app) {
                    "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
       ->check(CLI::IsMember({"normal", "optimized"}));
   Add_From_Option(*command, options->from);
-  command->footer(
-      "Examples:\n"
-      "  stl2bas render cube.stl -o cube.svg\n"
-      "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20 --mesh optimized\n"
-      "  stl2bas render cube.bas -o cube.png --size 800x600\n");
+  command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");
+  command->add_option("--step", options->step, "Line number step, for --faces auto (default 1)");
+  Add_Shape_Options(*command, options->shape);
+  command->footer(std::string("Examples:\n"
+                              "  stl2bas render cube.stl -o cube.svg\n"
+                              "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20 --mesh optimized\n"
+                              "  stl2bas render cube.bas -o cube.png --size 800x600\n"
+                              "  stl2bas render bunny.ply -o bunny.png --up y --fit 400 --faces 1000\n\n") +
+                  Shape_Options_Footer);
   return [options] { return Run_Render(*options); };
 }

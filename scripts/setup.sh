@@ -3,7 +3,7 @@
 set -euo pipefail
 
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-                  libcli11-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth)
+                  libcli11-dev libbenchmark-dev libmeshoptimizer-dev clang libclang-rt-14-dev xvfb xauth)
 
 korvane_install_missing() {
   local missing=()
@@ -32,7 +32,7 @@ export KORVANE_ROOT
 
 # The fuzz targets of fuzz/, built with clang, libFuzzer and the sanitizers
 # into build-fuzz/ (only they are built there).
-KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip)
+KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_mesh)
 korvane_build_fuzzers() {
   cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON >/dev/null

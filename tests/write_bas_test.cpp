@@ -1,4 +1,5 @@
 // The BASIC data file: layout, packing, coordinate text and line numbering.
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -132,6 +133,41 @@ TEST(WriteBas, LineNumbersOutOfRangeWriteNothing) {
   // nothing but the old file is left in its folder
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     EXPECT_EQ(entry.path().filename(), "kept.bas");
+}
+
+// The line count that --faces auto relies on is the writer's own: over
+// random meshes and numberings, the lines written are the lines counted, and
+// a save is refused exactly when they are more than the numbers allow.
+TEST(WriteBas, CountedLinesAreTheWrittenLinesAndDecideTheRefusal) {
+  std::mt19937 random(42);
+  std::uniform_real_distribution<float> coordinate(-2000, 2000);
+  const std::string path = (Test_Temp_Folder() / "counted.bas").string();
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<Point3> points(random() % 400);
+    for (Point3& p : points) p = {coordinate(random), coordinate(random) / 100, coordinate(random) * 1000};
+    std::vector<Face3> faces(random() % 600);
+    for (Face3& f : faces) f = {static_cast<int32_t>(random() % 100000), 7, static_cast<int32_t>(random() % 10)};
+    // Starts near either end of the range, so that many saves are refused.
+    const int16_t start = static_cast<int16_t>(trial % 2 ? 32767 - static_cast<int>(random() % 700)
+                                                         : -32768 + static_cast<int>(random() % 700));
+    const int16_t step = static_cast<int16_t>(static_cast<int>(random() % 7) - 3);
+    SCOPED_TRACE(std::to_string(start) + " by " + std::to_string(step));
+    MeshStore store = Optimized_Mesh(points, faces, start, step);
+    store.File_Output = path;
+    std::filesystem::remove(path);
+    const int64_t counted = Count_Bas_Lines(points, faces, start, step);
+    const int64_t available = Available_Bas_Lines(start, step);
+    // Brute force: the numbers start, start + step, ... within the range.
+    int64_t numbered = 0;
+    for (int64_t number = start; step != 0 && number >= INT16_MIN && number <= INT16_MAX; number += step) ++numbered;
+    EXPECT_EQ(available, step == 0 ? -1 : numbered);
+    const Outcome written = Write_Bas(store);
+    EXPECT_EQ(written.ok, available < 0 || counted <= available);
+    if (written.ok) {
+      const std::string text = Read_Test_File(path);
+      EXPECT_EQ(static_cast<int64_t>(std::count(text.begin(), text.end(), '\n')), counted);
+    }
+  }
 }
 
 TEST(WriteBas, UnwritablePathFailsWithoutAFile) {

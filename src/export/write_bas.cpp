@@ -1,6 +1,7 @@
 #include "export/write_bas.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,15 +14,27 @@ namespace {
 constexpr size_t kWrapAfter = 100;  // a data line longer than this is written
 const char* const kTooManyLines = "Too many lines for the BASIC line numbers";
 
+size_t Int_Text(int64_t value, char* out) {
+  const uint64_t magnitude = value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (value < 0) *out++ = '-';
+  return (value < 0) + Write_Digits(magnitude, out);
+}
+
 // Numbers the lines and packs items into data lines. Items are formatted
 // straight into the line being built, which goes to the sink once complete.
+// The sink is a File_Sink when writing, and a line counter when only the
+// number of lines is wanted: both see exactly the same lines.
+template <typename Sink>
 class Bas_Emitter {
  public:
   // Room for a line at the wrap point plus one more item of three longest
   // coordinates (each at most 42 characters).
   static constexpr size_t kLineRoom = 512;
 
-  Bas_Emitter(File_Sink& sink, int16_t start, int16_t step) : sink_(sink), number_(start), step_(step) {}
+  // `check_range`: a line whose number lies outside -32768..32767 is refused.
+  // Without it the numbers go on in 64 bits (to count the lines a mesh needs).
+  Bas_Emitter(Sink& sink, int16_t start, int16_t step, bool check_range)
+      : sink_(sink), number_(start), step_(step), check_range_(check_range) {}
 
   bool Comment(std::string_view text) {
     if (!Start_Line()) return false;
@@ -64,61 +77,60 @@ class Bas_Emitter {
     empty_ = true;
   }
 
-  int32_t Next_Number() const { return number_; }
+  int64_t Next_Number() const { return number_; }
 
  private:
-  bool Start_Line();
+  bool Start_Line() {
+    if (check_range_ && (number_ < INT16_MIN || number_ > INT16_MAX)) return false;
+    length_ = Int_Text(number_, line_);
+    return true;
+  }
 
   void End_Line() {
     line_[length_++] = '\r';
     line_[length_++] = '\n';
     sink_.Append({line_, length_});
-    number_ += step_;  // kept in 32 bits: a number out of range is refused when used
+    number_ += step_;  // a number out of range is refused when it is used
   }
 
-  File_Sink& sink_;
-  int32_t number_;
-  int32_t step_;
+  Sink& sink_;
+  int64_t number_;
+  int64_t step_;
+  bool check_range_;
   char line_[kLineRoom];
   size_t length_ = 0;
   bool empty_ = true;
 };
 
-size_t Int_Text(int32_t value, char* out) {
-  const uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  if (value < 0) *out++ = '-';
-  return (value < 0) + Write_Digits(magnitude, out);
-}
+// Counts the lines instead of keeping them.
+struct Line_Counter {
+  int64_t lines = 0;
+  void Append(std::string_view) { ++lines; }
+};
 
-bool Bas_Emitter::Start_Line() {
-  if (number_ < INT16_MIN || number_ > INT16_MAX) return false;
-  length_ = Int_Text(number_, line_);
-  return true;
-}
+// Emits the file of an optimized mesh: points 0..last_point, faces
+// 0..last_face. False when a line's number is out of range (only with
+// `check_range`); `next` receives the number after the last line.
+template <typename Sink>
+bool Emit_Mesh(Sink& sink, const Point3* points, int32_t last_point, const Face3* faces, int32_t last_face,
+               int16_t start, int16_t step, bool check_range, int64_t& next) {
+  Bas_Emitter<Sink> out(sink, start, step, check_range);
 
-Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
-  Check_Store_Rule(Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) &&
-                       Holds_Index(store.Faces_Optimized, store.Nb_Faces),
-                   "the saved mesh holds what its counters name");
-
-  Bas_Emitter out(sink, store.Basic_Line, store.Basic_Step);
-  auto fail = [] { return Outcome::Failure(kTooManyLines); };
-
-  if (!out.Comment("'Number of Faces and Number of Points")) return fail();
+  if (!out.Comment("'Number of Faces and Number of Points")) return false;
   out.Begin_Section();
   char* at = out.Item_Start();
-  if (!at) return fail();
-  at += Int_Text(store.Nb_Faces, at);
+  if (!at) return false;
+  at += Int_Text(last_face, at);
   *at++ = ',';
-  at += Int_Text(store.Nb_Pts_Optimized, at);
+  at += Int_Text(last_point, at);
   out.Item_End(at);
   out.End_Section();
 
-  if (!out.Comment("'Points from the 3D Object")) return fail();
+  if (!out.Comment("'Points from the 3D Object")) return false;
   out.Begin_Section();
-  for (int32_t i = 0; i <= store.Nb_Pts_Optimized; ++i) {
-    const Point3& p = store.Pts_Optimized[i];
-    if (!(at = out.Item_Start())) return fail();
+  for (int32_t i = 0; i <= last_point; ++i) {
+    const Point3& p = points[i];
+    if (!(at = out.Item_Start())) return false;
     at += Format_Coordinate(p.X, at);
     *at++ = ',';
     at += Format_Coordinate(p.Y, at);
@@ -128,11 +140,11 @@ Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
   }
   out.End_Section();
 
-  if (!out.Comment("'Faces from the 3D Object")) return fail();
+  if (!out.Comment("'Faces from the 3D Object")) return false;
   out.Begin_Section();
-  for (int32_t f = 0; f <= store.Nb_Faces; ++f) {
-    const Face3& face = store.Faces_Optimized[f];
-    if (!(at = out.Item_Start())) return fail();
+  for (int32_t f = 0; f <= last_face; ++f) {
+    const Face3& face = faces[f];
+    if (!(at = out.Item_Start())) return false;
     at += Int_Text(face.A, at);
     *at++ = ',';
     at += Int_Text(face.B, at);
@@ -141,8 +153,18 @@ Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
     out.Item_End(at);
   }
   out.End_Section();
+  next = out.Next_Number();
+  return true;
+}
 
-  int32_t next = out.Next_Number();
+Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
+  Check_Store_Rule(Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) &&
+                       Holds_Index(store.Faces_Optimized, store.Nb_Faces),
+                   "the saved mesh holds what its counters name");
+  int64_t next = 0;
+  if (!Emit_Mesh(sink, store.Pts_Optimized.data(), store.Nb_Pts_Optimized, store.Faces_Optimized.data(),
+                 store.Nb_Faces, store.Basic_Line, store.Basic_Step, true, next))
+    return Outcome::Failure(kTooManyLines);
   if (next >= INT16_MIN && next <= INT16_MAX) store.Basic_Line = static_cast<int16_t>(next);
   return Outcome::Success();
 }
@@ -164,4 +186,19 @@ Outcome Write_Bas_To_Stdout(MeshStore& store) {
   Outcome outcome = Emit_Bas(store, sink);
   if (!outcome.ok) return outcome;
   return sink.Commit() ? outcome : Outcome::Failure("Cannot write to standard output");
+}
+
+int64_t Count_Bas_Lines(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
+                        int16_t step) {
+  Line_Counter counter;
+  int64_t next = 0;
+  Emit_Mesh(counter, points.data(), static_cast<int32_t>(points.size()) - 1, faces.data(),
+            static_cast<int32_t>(faces.size()) - 1, start, step, false, next);
+  return counter.lines;
+}
+
+int64_t Available_Bas_Lines(int16_t start, int16_t step) {
+  if (step == 0) return -1;
+  const int64_t room = step > 0 ? int64_t{INT16_MAX} - start : int64_t{start} - INT16_MIN;
+  return room / std::abs(int64_t{step}) + 1;
 }

@@ -18,6 +18,9 @@
 // used. Every line number lies within -32768..32767: when some line would
 // need another, nothing is written and the old file stays.
 
+#include <cstdint>
+#include <span>
+
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 
@@ -25,3 +28,15 @@
 Outcome Write_Bas(MeshStore& store);
 // The same text to standard output, written only once it is complete.
 Outcome Write_Bas_To_Stdout(MeshStore& store);
+
+// How many lines the file of this optimized mesh takes when numbered from
+// `start` by `step`: the writer's own packing, line by line. Where the mesh
+// needs more lines than the numbers allow, the count goes on as if they did
+// (their longer numbers can move a wrap).
+int64_t Count_Bas_Lines(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
+                        int16_t step);
+
+// How many lines can be numbered from `start` by `step` within
+// -32768..32767; -1 when there is no limit (a step of 0 numbers every line
+// alike). Write_Bas writes a mesh exactly when Count_Bas_Lines is no more.
+int64_t Available_Bas_Lines(int16_t start, int16_t step);

@@ -1,0 +1,31 @@
+#pragma once
+// Choosing how far to reduce a mesh so that its BASIC data file fits the
+// line numbers: the largest face limit whose reduced and tidied mesh needs
+// no more lines than the numbering from a start by a step leaves room for.
+// Lines are counted with the writer's own packing (Count_Bas_Lines), so a
+// mesh chosen here is always written.
+//
+// The search reduces the whole mesh once, to a limit just above the answer
+// (found from the line count of the unreduced mesh), then narrows the limit
+// down by interpolation and halving over that smaller mesh: a million faces
+// are reduced once, not once per try.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "core/mesh_store.h"
+#include "shape/reduce_faces.h"
+#include "shape/tidy_mesh.h"
+
+struct Faces_That_Fit {
+  bool found = false;    // false: not even a single face fits
+  size_t max_faces = 0;  // the limit chosen (the unreduced face count when all fit)
+  Reduced_Faces reduced;
+  Tidy_Result tidy;  // the mesh to save: it fits
+  int64_t lines_needed = 0;
+  int64_t lines_available = -1;
+};
+
+Faces_That_Fit Find_Faces_That_Fit(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
+                                   int16_t step);

@@ -1,0 +1,100 @@
+#include "shape/shape_mesh.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <span>
+#include <string>
+
+#include "shape/faces_that_fit.h"
+#include "shape/fit_to_size.h"
+#include "shape/reduce_faces.h"
+#include "shape/tidy_mesh.h"
+
+namespace {
+
+template <typename T>
+std::span<T> Valid_Entries(Flat_Array<T>& array, int32_t last) {
+  const size_t count = last < 0 ? 0 : std::min(array.size(), static_cast<size_t>(last) + 1);
+  return {array.data(), count};
+}
+
+template <typename T>
+void Replace_Entries(Flat_Array<T>& array, const std::vector<T>& entries) {
+  array.Resize(entries.size());
+  if (!entries.empty()) std::memcpy(array.data(), entries.data(), entries.size() * sizeof(T));
+}
+
+Outcome Shape(MeshStore& store, const Shape_Options& options, Shape_Report& report) {
+  Turn_And_Fit(store, options);
+  std::span<Point3> points = Valid_Entries(store.Pts_Optimized, store.Nb_Pts_Optimized);
+  std::span<Face3> faces = Valid_Entries(store.Faces_Optimized, store.Nb_Faces);
+
+  Tidy_Result tidy;
+  if (options.face_limit == Face_Limit::None) {
+    tidy = Tidy_Mesh(points, faces);
+  } else {
+    report.reduced = true;
+    report.faces_before = static_cast<int64_t>(faces.size());
+    Reduced_Faces reduced;
+    if (options.face_limit == Face_Limit::Count) {
+      report.faces_target = static_cast<int64_t>(options.max_faces);
+      reduced = Reduce_Faces(points, faces, options.max_faces);
+      tidy = Tidy_Mesh(points, reduced.faces);
+    } else {
+      Faces_That_Fit chosen = Find_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step);
+      if (!chosen.found)
+        return Outcome::Failure("Not even one face fits the BASIC line numbers from " +
+                                std::to_string(store.Basic_Line) + " by " + std::to_string(store.Basic_Step));
+      report.faces_target = static_cast<int64_t>(chosen.max_faces);
+      reduced = std::move(chosen.reduced);
+      tidy = std::move(chosen.tidy);
+    }
+    report.simplify_error = reduced.error;
+    report.sloppy = reduced.sloppy;
+    report.faces_achieved = static_cast<int64_t>(tidy.faces.size());
+  }
+  report.tidied = true;
+  report.points_collapsing = tidy.points_collapsing;
+  report.faces_degenerate = tidy.faces_degenerate;
+  report.faces_outside = tidy.faces_outside;
+  report.points_unused = tidy.points_unused;
+
+  // The tidy mesh is never larger than the one it came from, so it fits the
+  // arrays the read sized, the preview's included.
+  Replace_Entries(store.Pts_Optimized, tidy.points);
+  Replace_Entries(store.Faces_Optimized, tidy.faces);
+  store.Nb_Pts_Optimized = static_cast<int32_t>(tidy.points.size()) - 1;
+  store.Nb_Faces = static_cast<int32_t>(tidy.faces.size()) - 1;
+  return Outcome::Success();
+}
+
+}  // namespace
+
+void Turn_And_Fit(MeshStore& store, const Shape_Options& options) {
+  if (!store.Object_Loaded) return;
+  std::span<Point3> normal = Valid_Entries(store.Pts_Normal, store.Nb_Pts_Normal);
+  std::span<Point3> points = Valid_Entries(store.Pts_Optimized, store.Nb_Pts_Optimized);
+  if (options.turn) {
+    const Axis_Turn turn = Upright_Turn(options.up);
+    Turn_Points(normal, turn);
+    Turn_Points(points, turn);
+  }
+  if (options.fit_size > 0) {
+    // The optimized points are the normal mesh's distinct points (a BASIC
+    // data file has only them): the same box, the same move for both.
+    const Fit_Transform fit = Fit_To_Size(Bounds_Of(points), options.fit_size);
+    Apply_Fit(normal, fit);
+    Apply_Fit(points, fit);
+  }
+}
+
+Outcome Shape_Mesh(MeshStore& store, const Shape_Options& options, Shape_Report& report) {
+  report = {};
+  if (!store.Object_Loaded || !options.Any()) return Outcome::Success();
+  try {
+    return Shape(store, options, report);
+  } catch (const std::bad_alloc&) {
+    return Outcome::Failure("Not enough memory to fit the mesh for the Korvane 3D");
+  }
+}
