@@ -3,7 +3,9 @@
 
 #include "commands.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
   app.require_subcommand(1);
   app.footer(
@@ -30,4 +32,17 @@ int main(int argc, char** argv) {
   if (app.got_subcommand("info")) return info();
   if (app.got_subcommand("render")) return render();
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int code = Run(argc, argv);
+  // What was printed must have arrived: a full disk or a closed standard
+  // output makes the command fail, whatever it did besides.
+  if (!std::cout.flush()) {
+    std::cerr << "Cannot write to standard output\n";
+    return 1;
+  }
+  return code;
 }

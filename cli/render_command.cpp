@@ -105,14 +105,15 @@ int Run_Render(const Render_Options& options) {
     std::cerr << options.output << ": the picture could not be made\n";
     return 1;
   }
+  // A picture never replaces the mesh it was drawn from.
   File_Sink sink;
-  if (!sink.Open(options.output)) {
-    std::cerr << options.output << ": cannot be written\n";
-    return 1;
+  bool written = sink.Open(options.output, options.input);
+  if (written) {
+    sink.Append(picture);
+    written = sink.Commit();
   }
-  sink.Append(picture);
-  if (!sink.Commit()) {
-    std::cerr << options.output << ": cannot be written\n";
+  if (!written) {
+    std::cerr << "Cannot write file: " << options.output << "\n";
     return 1;
   }
   return 0;
