@@ -10,8 +10,8 @@
 // Replaces the memory file's bytes with `data`; returns its path.
 std::string Fuzz_Input_Path(const uint8_t* data, size_t size);
 
-// A folder of this process's own for files that a target writes (removed
-// when the process exits normally).
+// A folder of this process's own for files that a target writes, in
+// /dev/shm where there is one (removed when the process exits normally).
 const std::string& Fuzz_Output_Folder();
 
 // Every byte of a file, or false when it cannot be read.
