@@ -118,6 +118,10 @@ Command_Run Add_Convert_Command(CLI::App& app) {
                                      "The output file for a single input (\"-\" for standard output)");
   auto* directory = command->add_option("-d,--directory", options->directory,
                                         "Write each input to DIR/<name without extension>.bas");
+  // An empty name is a mistake, not a request for the default.
+  const auto not_empty = [](const std::string& text) { return text.empty() ? "the name is empty" : ""; };
+  output->check(not_empty, "FILE");
+  directory->check(not_empty, "DIR");
   output->excludes(directory);
   directory->excludes(output);
   command->add_option("--start", options->start, "First BASIC line number (default 10)");

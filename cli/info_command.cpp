@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "commands.h"
 #include "core/float_text.h"
 #include "core/line_numbering.h"
@@ -60,22 +62,29 @@ Target_Info Measure_Target(const MeshStore& store, const Shape_Report& shape, bo
 
 std::string Bound_Text(double value) { return Shortest_Float_Text(static_cast<float>(value)); }
 
+// A JSON string of any bytes. nlohmann-json escapes what JSON requires and
+// writes U+FFFD for each byte that is not part of UTF-8 (a file name may
+// hold any bytes, and messages quote names and file contents), so the
+// output always parses.
 std::string Json_String(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-      out += escaped;
-    } else {
-      out += c;
-    }
+  return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool Is_Utf8(std::string_view text) {
+  try {
+    (void)nlohmann::json(std::string(text)).dump();
+    return true;
+  } catch (const nlohmann::json::type_error&) {  // the library's answer to bytes that are not UTF-8
+    return false;
   }
-  return out + "\"";
+}
+
+// A name that is not UTF-8 also as its bytes, so that a script can still
+// open the very file.
+void Dump_Bytes(std::ostream& out, const char* name, std::string_view bytes) {
+  out << ",\n  " << Json_String(name) << ": [";
+  for (size_t i = 0; i < bytes.size(); ++i) out << (i ? ", " : "") << int{static_cast<unsigned char>(bytes[i])};
+  out << "]";
 }
 
 void Dump_Points(std::ostream& out, const char* name, std::span<const Point3> points, int32_t last) {
@@ -192,7 +201,9 @@ int Run_Info(const Info_Options& options) {
 
   if (options.json) {
     std::ostream& out = std::cout;
-    out << "{\n  \"file\": " << Json_String(options.input) << ",\n  \"kind\": \"" << Kind_Name(kind)
+    out << "{\n  \"file\": " << Json_String(options.input);
+    if (!Is_Utf8(options.input)) Dump_Bytes(out, "file_bytes", options.input);
+    out << ",\n  \"kind\": \"" << Kind_Name(kind)
         << "\",\n  \"loaded\": " << (loaded ? "true" : "false") << ",\n  \"faces\": " << store.Nb_Faces
         << ",\n  \"points\": " << points << ",\n  \"points_optimized\": " << store.Nb_Pts_Optimized
         << ",\n  \"message\": " << (outcome.ok ? std::string("null") : Json_String(outcome.message));

@@ -43,12 +43,21 @@ int main(int argc, char** argv) {
   // Each command says what it was doing when memory ran out; this is the
   // last resort for what happens around them (reading the options,
   // printing), so that no failure ends in an abort.
+  int code = 1;
   try {
-    return Run(argc, argv);
+    code = Run(argc, argv);
   } catch (const std::bad_alloc&) {
     std::fputs("stl2bas: not enough memory\n", stderr);
+    return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "stl2bas: %s\n", e.what());
+    return 1;
   }
-  return 1;
+  // What was printed must have arrived: a full disk or a closed standard
+  // output makes the command fail, whatever it did besides.
+  if (!std::cout.flush()) {
+    std::cerr << "Cannot write to standard output\n";
+    return 1;
+  }
+  return code;
 }

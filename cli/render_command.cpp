@@ -144,14 +144,15 @@ int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_norma
     return 1;
   }
   doing = "writing the picture";
+  // A picture never replaces the mesh it was drawn from.
   File_Sink sink;
-  if (!sink.Open(options.output)) {
-    std::cerr << options.output << ": cannot be written\n";
-    return 1;
+  bool written = sink.Open(options.output, options.input);
+  if (written) {
+    sink.Append(picture);
+    written = sink.Commit();
   }
-  sink.Append(picture);
-  if (!sink.Commit()) {
-    std::cerr << options.output << ": cannot be written\n";
+  if (!written) {
+    std::cerr << "Cannot write file: " << options.output << "\n";
     return 1;
   }
   return 0;

@@ -25,7 +25,13 @@ namespace {
 struct Output_Folder {
   std::string path;
   Output_Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvane-fuzz-XXXXXX").string();
+    // In memory where the system has such a folder: every save syncs its
+    // file to the disk, which on a disk costs the fuzzer nine runs in ten.
+    std::error_code no_shm;
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", no_shm)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    std::string pattern = (base / "korvane-fuzz-XXXXXX").string();
     Require(mkdtemp(pattern.data()) != nullptr, "a temporary folder can be created");
     path = pattern;
   }

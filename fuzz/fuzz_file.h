@@ -16,8 +16,8 @@
 Outcome Read_Fuzz_Input(MeshStore& store, Input_Kind kind, const uint8_t* data, size_t size,
                         bool as_stream = false);
 
-// A folder of this process's own for files that a target writes (removed
-// when the process exits normally).
+// A folder of this process's own for files that a target writes, in
+// /dev/shm where there is one (removed when the process exits normally).
 const std::string& Fuzz_Output_Folder();
 
 // Every byte of a file, or false when it cannot be read.

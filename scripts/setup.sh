@@ -3,7 +3,8 @@
 set -euo pipefail
 
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-                  libcli11-dev libbenchmark-dev libmeshoptimizer-dev clang libclang-rt-14-dev xvfb xauth)
+                  libcli11-dev nlohmann-json3-dev libbenchmark-dev libmeshoptimizer-dev clang libclang-rt-14-dev
+                  xvfb xauth jq)
 
 korvane_install_missing() {
   local missing=()

@@ -527,6 +527,36 @@ class Window_Test : public QObject {
     QVERIFY(Enabled("Cmd_Save"));
   }
 
+  // The save button writes through the same path as stl2bas: the mesh file
+  // the window opened is never replaced, by its own name or a link to it,
+  // and saving through a link keeps the link and replaces its target.
+  void saveNeverReplacesTheOpenedMeshAndKeepsLinks() {
+    std::ifstream sample(kSampleCube, std::ios::binary);
+    const std::string mesh((std::istreambuf_iterator<char>(sample)), std::istreambuf_iterator<char>());
+    const std::string input = Write("opened.stl", mesh);
+    Click_With_File("Cmd_Open", input);
+    QVERIFY(Enabled("Cmd_Save"));
+    const std::string link_to_input = folder_.filePath("opened-link.bas").toStdString();
+    QVERIFY(QFile::link("opened.stl", QString::fromStdString(link_to_input)));
+    for (const std::string& out : {input, link_to_input}) {
+      Click_With_File("Cmd_Save", out);
+      QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Cannot write file: " + out, "E.R.R.O.R"}));
+    }
+    std::ifstream after(input, std::ios::binary);
+    QVERIFY(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()) == mesh);
+
+    const std::string real = Write("real.bas", "old");
+    const std::string link = folder_.filePath("link.bas").toStdString();
+    QVERIFY(QFile::link("real.bas", QString::fromStdString(link)));
+    Click_With_File("Cmd_Save", link);
+    QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Basic File Saved", "Saving OK"}));
+    QVERIFY(QFileInfo(QString::fromStdString(link)).isSymLink());
+    std::ifstream saved(real, std::ios::binary);
+    std::string first;
+    std::getline(saved, first);
+    QCOMPARE(first, std::string("10'Number of Faces and Number of Points\r"));
+  }
+
   // The real file dialog and message box, answered by a timer: the filter
   // is built from the command's filter text, the box has a title, a text and
   // a single OK button.

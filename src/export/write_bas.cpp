@@ -8,6 +8,7 @@
 #include "export/coordinate_text.h"
 #include "export/decimal_digits.h"
 #include "export/file_sink.h"
+#include "core/file_extension.h"
 
 namespace {
 
@@ -174,7 +175,10 @@ Outcome Emit_Bas(MeshStore& store, File_Sink& sink) {
 Outcome Write_Bas(MeshStore& store) {
   File_Sink sink;
   const Outcome cannot_write = Outcome::Failure("Cannot write file: " + store.File_Output);
-  if (store.File_Output.empty() || !sink.Open(store.File_Output)) return cannot_write;
+  // Saving a BASIC data file over itself renumbers it; any other input is
+  // never replaced by its own conversion.
+  const std::string keep = Has_Extension(store.File_Input, "BAS") ? std::string() : store.File_Input;
+  if (!sink.Open(store.File_Output, keep)) return cannot_write;
   Outcome outcome = Emit_Bas(store, sink);
   if (!outcome.ok) return outcome;  // the sink removes its temporary file
   return sink.Commit() ? outcome : cannot_write;

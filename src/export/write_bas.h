@@ -24,7 +24,12 @@
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 
-// Writes File_Output, replacing it only once the new file is complete.
+// Writes File_Output through File_Sink (export/file_sink.h): a file is
+// replaced only once the new one is complete, a link keeps pointing at the
+// new file, a FIFO or device is written to, and a file the user may not
+// write is refused. File_Input itself is never replaced unless it is a
+// BASIC data file (saved over itself, it is renumbered). A refusal reads
+// "Cannot write file: <File_Output>".
 Outcome Write_Bas(MeshStore& store);
 // The same text to standard output, written only once it is complete.
 Outcome Write_Bas_To_Stdout(MeshStore& store);

@@ -6,10 +6,10 @@
 
 #include <string_view>
 
+#include "core/file_extension.h"
+
 enum class Input_Kind { Stl, Ply, Bas, Unsupported };
 
 Input_Kind Kind_Of_Input(std::string_view name);
 // "stl", "ply", "bas" (or "" for Unsupported).
 std::string_view Kind_Name(Input_Kind kind);
-// Whether the name ends in the extension text ("STL", "PLY", "BAS").
-bool Has_Extension(std::string_view name, std::string_view extension);
