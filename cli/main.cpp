@@ -5,6 +5,7 @@
 #include <new>
 
 #include "commands.h"
+#include "core/platform.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   // Each command says what it was doing when memory ran out; this is the
   // last resort for what happens around them (reading the options,
   // printing), so that no failure ends in an abort.
+  Use_Binary_Standard_Streams();
   int code = 1;
   try {
     code = Run(argc, argv);

@@ -78,7 +78,9 @@ TEST(LineReader, LongestLineIsReadAndOneCharacterMoreIsRefused) {
       const bool fits = length <= Line_Reader::kMax_Line;
       ASSERT_EQ(reader.Next(line), fits);
       EXPECT_EQ(reader.Line_Too_Long(), !fits);
-      if (fits) EXPECT_EQ(line.size(), length);
+      if (fits) {
+        EXPECT_EQ(line.size(), length);
+      }
     }
   }
 }

@@ -45,8 +45,8 @@ enum class Input_Streams {
   Refuse,  // only regular files; nothing that could block is opened
 };
 
-// Opens a path for reading, or standard input for "-". Null when it cannot
-// be opened (missing, a folder, no permission) or, with Input_Streams::Refuse,
+// Opens a path for reading, or standard input for "-" (made by the platform
+// file, core/platform_*.cpp). Null when it cannot be opened (missing, a folder, no permission) or, with Input_Streams::Refuse,
 // when it is not a regular file; `refused_stream` then tells which.
 std::unique_ptr<Byte_Source> Open_Input_File(const std::string& path, Input_Streams streams,
                                              bool& refused_stream);

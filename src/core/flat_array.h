@@ -8,7 +8,8 @@
 // whole huge pages back them (a few dozen page faults instead of tens of
 // thousands), and already zero: nothing is written until an entry is used,
 // so an array the current command never touches costs no time and no
-// resident memory. Small blocks come from calloc.
+// resident memory. Small blocks come from calloc. The blocks are the
+// platform file's (Acquire_Zeroed).
 
 #include <algorithm>
 #include <cstddef>
@@ -20,14 +21,7 @@
 #include <utility>
 #include <vector>
 
-// A block of `bytes` zero bytes; throws std::bad_alloc when memory runs out.
-// `reserved` receives what Release_Zeroed needs to hand it back.
-void* Acquire_Zeroed(size_t bytes, size_t& reserved);
-void Release_Zeroed(void* block, size_t reserved);
-// Hands back the whole pages of a block beyond its first `keep` bytes, where
-// it has any to give; `reserved` is updated. Returns how many bytes the
-// block still holds (at least `keep`), or 0 when nothing could be given back.
-size_t Trim_Zeroed(void* block, size_t& reserved, size_t keep);
+#include "core/platform.h"
 
 template <typename T>
 class Flat_Array {

@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "core/flat_array.h"
+#include "core/platform.h"
 
 class File_Sink {
  public:
@@ -51,12 +52,9 @@ class File_Sink {
   enum class Mode { Closed, Replace, Direct, Stdout };
   bool Flush();
 
-  std::string final_;  // the file replaced: the target with its links followed
-  std::string temp_;
+  Output_File file_;
   Flat_Array<char> buffer_;  // held text: a block for Replace, everything otherwise
   size_t used_ = 0;
-  int fd_ = -1;
-  int signal_slot_ = -1;  // where the signal handler finds temp_
   Mode mode_ = Mode::Closed;
   bool failed_ = false;
 };

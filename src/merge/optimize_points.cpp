@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/platform.h"
+
 namespace {
 
 uint32_t Canonical_Bits(float value) {
@@ -32,7 +34,7 @@ class Point_Table {
  public:
   explicit Point_Table(size_t capacity) { Size(capacity); }
 
-  void Prefetch(uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
+  void Prefetch(uint32_t hash) const { ::Prefetch(&slots_[hash & mask_]); }
 
   // The optimized index of `point`, adding it as optimized point last + 1
   // when it is new.

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "core/parse_number.h"
+#include "core/platform.h"
 #include "export/coordinate_text.h"
 
 namespace {
@@ -124,7 +125,7 @@ class Distinct_Points {
     points.reserve(count / 2 + 1);
   }
 
-  void Prefetch(uint64_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
+  void Prefetch(uint64_t hash) const { ::Prefetch(&slots_[hash & mask_]); }
 
   uint32_t Find_Or_Add(const Rounded_Point& point, uint64_t hash, std::string_view text) {
     if (!point.exact) {

@@ -1,0 +1,105 @@
+#pragma once
+// The platform file: everything the converter asks of the operating system
+// beyond standard C++, in one place. Nothing else in the tree knows which
+// system it runs on.
+//
+// Three implementations share this interface, one of which CMake builds:
+// platform_posix.cpp (Linux, macOS, the BSDs), platform_windows.cpp, and
+// platform_portable.cpp, standard C++ alone, for any other system. The
+// portable one keeps every promise it can keep with the standard library
+// (links followed, streams written in place, the input never replaced) and
+// says in its comments which it cannot (a sync to disk, an atomic replace);
+// KORVANE_PORTABLE_PLATFORM builds it on Linux too, so that the test suite
+// runs over it.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <xmmintrin.h>
+#endif
+
+// ---- Memory ---------------------------------------------------------------
+
+// A block of `bytes` zero bytes; throws std::bad_alloc when memory runs out.
+// `reserved` receives what Release_Zeroed needs to hand it back. Large
+// blocks come straight from the system where it can give zeroed pages (and
+// huge pages) without touching them; small ones from calloc.
+void* Acquire_Zeroed(size_t bytes, size_t& reserved);
+void Release_Zeroed(void* block, size_t reserved);
+// Hands back the whole pages of a block beyond its first `keep` bytes, where
+// it has any to give; `reserved` is updated. Returns how many bytes the
+// block still holds (at least `keep`), or 0 when nothing could be given back.
+size_t Trim_Zeroed(void* block, size_t& reserved, size_t keep);
+
+// Asks for the memory at `address` to be fetched into the caches ahead of
+// its use: a lookup into a large table misses the caches on every probe.
+// A hint only; where the compiler has no way to give it, nothing happens.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(address);
+#elif defined(_MSC_VER)
+  _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0);
+#else
+  (void)address;
+#endif
+}
+
+// ---- Standard streams -----------------------------------------------------
+
+// Makes standard input and output carry bytes as they are: on Windows they
+// would turn LF into CR LF and stop at a ^Z. Called once, first thing.
+void Use_Binary_Standard_Streams();
+
+// Writes to standard output unbuffered; false when it cannot be written.
+bool Write_Standard_Output(const char* data, size_t size);
+
+// ---- Files written ----------------------------------------------------------
+
+// What saving to a path would reach, every link followed.
+struct Save_Target {
+  enum class Kind {
+    Cannot,   // refused: no such folder, a folder, a socket, no permission, the input itself...
+    Replace,  // a regular file (or a new name): written beside it, then renamed over it
+    Stream,   // a FIFO or a character device: written to in place, never replaced
+  };
+  Kind kind = Kind::Cannot;
+  std::string final_path;  // with Replace: the file replaced, links followed
+};
+
+// Looks at `target` for a save. `keep` names the input being converted: a
+// target that is that same file (through a link or a second name too) is
+// refused. An existing file the user may not write is refused, as the
+// shell's `>` refuses it.
+Save_Target Examine_Save_Target(const std::string& target, const std::string& keep);
+
+// A file being written.
+struct Output_File {
+  intptr_t handle = -1;   // the system's handle; -1 when closed
+  std::string temp_path;  // the replacement being written, "" when written in place
+  std::string final_path;
+  int cleanup_slot = -1;  // where an interrupt finds temp_path
+};
+
+// Creates the replacement of target.final_path under a short temporary
+// name in the same folder, with the permission bits (and, where the saver
+// may, the owner) of the file it replaces. While it exists an interrupt
+// (Ctrl+C, SIGTERM) removes it before the program ends. False when it
+// cannot be made.
+bool Open_Replacement(const Save_Target& target, Output_File& file);
+
+// Opens a FIFO or a character device to be written in place.
+bool Open_In_Place(const std::string& path, Output_File& file);
+
+// Writes every byte; false when the system refuses one.
+bool Write_Output(Output_File& file, const char* data, size_t size);
+
+// Ends the write. A replacement reaches the disk before it is renamed over
+// its target in one step (the target is the old file or the new one, never
+// a mixture), then the folder's entry is synced; on any failure it is
+// removed and the target stays as it was. False when any step failed.
+bool Close_Output(Output_File& file);
+
+// Closes without completing: a replacement is removed.
+void Discard_Output(Output_File& file);
