@@ -3,6 +3,8 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "commands.h"
 #include "core/platform.h"
@@ -12,6 +14,9 @@ namespace {
 int Run(int argc, char** argv) {
   CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
   app.require_subcommand(1);
+  // The same options everywhere: "/" starts a path, never an option, also on
+  // Windows.
+  app.allow_windows_style_options(false);
   app.footer(
       "Examples:\n"
       "  stl2bas convert cube.stl -o cube.bas\n"
@@ -47,7 +52,10 @@ int main(int argc, char** argv) {
   Use_Binary_Standard_Streams();
   int code = 1;
   try {
-    code = Run(argc, argv);
+    std::vector<std::string> arguments = Program_Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    code = Run(static_cast<int>(pointers.size()), pointers.data());
   } catch (const std::bad_alloc&) {
     std::fputs("stl2bas: not enough memory\n", stderr);
     return 1;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-                  libcli11-dev nlohmann-json3-dev libbenchmark-dev libmeshoptimizer-dev clang libclang-rt-14-dev
+                  libcli11-dev nlohmann-json3-dev zlib1g-dev libbenchmark-dev libmeshoptimizer-dev clang libclang-rt-14-dev
                   xvfb xauth jq)
 
 korvane_install_missing() {

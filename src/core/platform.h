@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #if defined(_MSC_VER) && !defined(__clang__)
 #include <xmmintrin.h>
@@ -46,10 +47,15 @@ inline void Prefetch(const void* address) {
 #endif
 }
 
+// ---- The program's start --------------------------------------------------
+
+// The command line's arguments as UTF-8, the program's name first.
+std::vector<std::string> Program_Arguments(int argc, char** argv);
+
 // ---- Standard streams -----------------------------------------------------
 
-// Makes standard input and output carry bytes as they are: on Windows they
-// would turn LF into CR LF and stop at a ^Z. Called once, first thing.
+// Makes the standard streams carry bytes as they are: on Windows they would
+// turn LF into CR LF and stop at a ^Z. Called once, first thing.
 void Use_Binary_Standard_Streams();
 
 // Writes to standard output unbuffered; false when it cannot be written.

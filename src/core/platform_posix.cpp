@@ -77,6 +77,12 @@ size_t Trim_Zeroed(void* block, size_t& reserved, size_t keep) {
   return length;
 }
 
+// ---- The program's start --------------------------------------------------
+
+// The arguments come as the system gave them: bytes, UTF-8 where the
+// system's names are.
+std::vector<std::string> Program_Arguments(int argc, char** argv) { return {argv, argv + argc}; }
+
 // ---- Standard streams -----------------------------------------------------
 
 // POSIX streams carry bytes as they are.
