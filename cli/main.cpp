@@ -1,10 +1,13 @@
 // stl2bas: the headless converter, over the same core as the window.
 #include <iostream>
+#include <string>
 
 #include "commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
+  app.set_help_all_flag("--help-all", "Print this help with every subcommand's options and exit");
+  app.set_version_flag("--version", std::string("stl2bas ") + KORVANE_VERSION, "Print the version and exit");
   app.require_subcommand(1);
   app.footer(
       "Examples:\n"
@@ -21,6 +24,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
