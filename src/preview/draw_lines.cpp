@@ -40,14 +40,14 @@ bool Clip(double& x0, double& y0, double& x1, double& y1, double x_max, double y
 // needs a decision.
 void Line_Inside(uint32_t* pixels, ptrdiff_t stride, int x0, int y0, int x1, int y1, uint32_t ink) {
   uint32_t* pixel = pixels + y0 * stride + x0;
-  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
   // A big mesh at a small zoom is mostly segments of one or two pixels:
   // their line is their two ends.
-  if (dx <= 1 && dy >= -1) {
+  if (static_cast<unsigned>(x1 - x0 + 1) <= 2u && static_cast<unsigned>(y1 - y0 + 1) <= 2u) {
     *pixel = ink;
     pixels[y1 * stride + x1] = ink;
     return;
   }
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
   const ptrdiff_t step_x = x0 < x1 ? 1 : -1, step_y = y0 < y1 ? stride : -stride;
   int error = dx + dy;
   if (dx >= -dy) {
