@@ -24,6 +24,18 @@ korvane_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Configures one build folder: korvane_configure DIR [cmake options...]
+korvane_configure() {
+  local dir=$1
+  shift
+  cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/$dir" -G Ninja "$@" >/dev/null
+}
+
+# Whether a configured build folder has the target: korvane_has_target DIR TARGET
+korvane_has_target() {
+  cmake --build "$KORVANE_ROOT/$1" --target help | grep "^$2:" >/dev/null
+}
+
 # Configures and builds one build folder, every target or only those named
 # after "--": korvane_build DIR [cmake options...] [-- targets...]
 korvane_build() {
@@ -36,7 +48,7 @@ korvane_build() {
   done
   [ $# -gt 0 ] && shift
   targets=("$@")
-  cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/$dir" -G Ninja "${options[@]}" >/dev/null
+  korvane_configure "$dir" "${options[@]}"
   if [ ${#targets[@]} -eq 0 ]; then
     cmake --build "$KORVANE_ROOT/$dir"
   else
