@@ -5,6 +5,8 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Lets the desktop match the window with its entry (and that entry's icon).
+  QGuiApplication::setDesktopFileName("korvane-converter");
   Main_Window window;
   window.show();
   return app.exec();

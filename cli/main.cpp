@@ -13,6 +13,8 @@ namespace {
 
 int Run(int argc, char** argv) {
   CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
+  app.set_help_all_flag("--help-all", "Print this help with every subcommand's options and exit");
+  app.set_version_flag("--version", std::string("stl2bas ") + KORVANE_VERSION, "Print the version and exit");
   app.require_subcommand(1);
   // The same options everywhere: "/" starts a path, never an option, also on
   // Windows.
@@ -32,6 +34,8 @@ int Run(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

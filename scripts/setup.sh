@@ -2,10 +2,15 @@
 # packages (through sudo when not root), once per machine.
 set -euo pipefail
 
-KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-                  libcli11-dev nlohmann-json3-dev zlib1g-dev libbenchmark-dev libmeshoptimizer-dev clang libclang-rt-14-dev
-                  xvfb xauth jq)
+# What the two programs need to build: scripts/run installs only these.
+KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev
+                  zlib1g-dev libmeshoptimizer-dev)
+# What the tests, the benchmarks and the fuzzers add (scripts/test, scripts/fuzz, bench/).
+KORVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth jq)
+# What building and checking the Debian package adds (scripts/package).
+KORVANE_PACKAGE_PACKAGES=(help2man dpkg-dev desktop-file-utils xvfb xauth xdotool)
 
+# Installs KORVANE_PACKAGES and the packages named, those that are missing.
 korvane_install_missing() {
   local missing=()
   for package in "${KORVANE_PACKAGES[@]}" "$@"; do
@@ -20,12 +25,36 @@ korvane_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds one build folder: korvane_build DIR [cmake options...]
-korvane_build() {
+# Configures one build folder: korvane_configure DIR [cmake options...]
+korvane_configure() {
   local dir=$1
   shift
   cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$KORVANE_ROOT/$dir"
+}
+
+# Whether a configured build folder has the target: korvane_has_target DIR TARGET
+korvane_has_target() {
+  cmake --build "$KORVANE_ROOT/$1" --target help | grep "^$2:" >/dev/null
+}
+
+# Configures and builds one build folder, every target or only those named
+# after "--": korvane_build DIR [cmake options...] [-- targets...]
+korvane_build() {
+  local dir=$1
+  shift
+  local options=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+    options+=("$1")
+    shift
+  done
+  [ $# -gt 0 ] && shift
+  targets=("$@")
+  korvane_configure "$dir" "${options[@]}"
+  if [ ${#targets[@]} -eq 0 ]; then
+    cmake --build "$KORVANE_ROOT/$dir"
+  else
+    cmake --build "$KORVANE_ROOT/$dir" --target "${targets[@]}"
+  fi
 }
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -44,6 +44,7 @@ struct Recording_Window : Window_Port {
   int draws = 0;
   std::deque<std::string> answers;  // the dialog's next answers; "" cancels
   std::vector<std::pair<std::string, Dialog_Mode>> dialogs;
+  std::vector<std::string> proposals;  // what each dialog was given to start with
   std::vector<std::pair<std::string, std::string>> messages;  // text, title
 
   // The progress dialog: every call in order ("begin", "end", or the stage
@@ -79,8 +80,9 @@ struct Recording_Window : Window_Port {
     ++draws;
     for (const Segment& s : segments) picture.emplace_back(s.From.X, s.From.Y, s.To.X, s.To.Y);
   }
-  std::string Choose_File(std::string_view filter, Dialog_Mode mode) override {
+  std::string Choose_File(std::string_view filter, Dialog_Mode mode, std::string_view proposed) override {
     dialogs.emplace_back(std::string(filter), mode);
+    proposals.emplace_back(proposed);
     if (answers.empty()) return {};
     std::string answer = answers.front();
     answers.pop_front();
@@ -782,6 +784,24 @@ TEST_F(CommandsTest, SaveWithNoFileNameWritesNothing) {
   int files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_)) ++files;
   EXPECT_EQ(files, 2);  // cube.stl and first.bas
+}
+
+// Save proposes the input's name with .bas in the input's folder (an open
+// proposes nothing), and completes a name chosen without an extension.
+TEST_F(CommandsTest, SaveProposesTheInputsBasNameAndAddsBasToABareName) {
+  fs::create_directories(dir_ / "scans.v2");
+  Open_Ply(Write("scans.v2/wing.ply", Two_Faces_Ply()));
+  EXPECT_EQ(window.proposals.back(), "");
+  Save(Path("scans.v2/left"));
+  EXPECT_EQ(window.proposals.back(), Path("scans.v2/wing.bas"));
+  EXPECT_EQ(Store().File_Output, Path("scans.v2/left.bas"));
+  EXPECT_EQ(Caption(Label::Lbl_File_Output), Path("scans.v2/left.bas"));
+  EXPECT_EQ(Read(Path("scans.v2/left.bas")).substr(0, 3), "10'");
+  EXPECT_FALSE(fs::exists(Path("scans.v2/left")));
+
+  Save(Path("scans.v2/left.txt"));
+  EXPECT_EQ(Store().File_Output, Path("scans.v2/left.txt"));
+  EXPECT_TRUE(fs::exists(Path("scans.v2/left.txt")));
 }
 
 // A failed save says why, titled "E.R.R.O.R", and never "Basic File Saved";

@@ -2,9 +2,13 @@
 // drawn. Screen values are exact integers, so every expectation is exact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <random>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "allocation_count.h"
@@ -125,6 +129,43 @@ TEST(Projection, DepthThatOverflows32BitsGivesAStoredValue) {
   EXPECT_EQ(Project_Optimized(store), 1);
   EXPECT_EQ(store.Pts_Screen[0], (ScreenPoint{-32768, 32767}));
   EXPECT_EQ(store.Pts_Screen[1], (ScreenPoint{240, 236}));
+}
+
+// A big mesh is projected in two halves at once; every screen point must be
+// the one the same point gets in a small mesh, projected in one go, and
+// nothing past the counter is written. Points of every size and kind: tiny,
+// huge, -0, infinite and NaN coordinates, over several views.
+TEST(Projection, BigMeshGivesEachPointItsOwnScreenPoint) {
+  constexpr int32_t count = 300001, piece = 50000;
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> coordinate(-1000.0f, 1000.0f);
+  std::uniform_int_distribution<int> kind(0, 99);
+  const float special[] = {0.0f, -0.0f, 1e-30f, -1e30f, std::numeric_limits<float>::max(),
+                           std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+  std::vector<Point3> points(count);
+  for (Point3& p : points) {
+    float* xyz[] = {&p.X, &p.Y, &p.Z};
+    for (float* c : xyz) *c = kind(random) < 3 ? special[kind(random) % 7] : coordinate(random);
+  }
+  const ScreenPoint untouched{-7, -7};
+  for (int angle : {0, 37, 90, 213}) {
+    MeshStore big = View_Store(angle, 359 - angle, (angle * 7) % 360, 1 + angle % 20, 240, 236);
+    big.Pts_Optimized = points;
+    big.Nb_Pts_Optimized = count - 2;  // the last point is past the counter
+    big.Pts_Screen = std::vector<ScreenPoint>(count, untouched);
+    ASSERT_EQ(Project_Optimized(big), count - 2);
+    EXPECT_EQ(big.Pts_Screen[count - 1], untouched);
+    for (int32_t from = 0; from < count - 1; from += piece) {
+      const int32_t to = std::min(from + piece, count - 1);
+      MeshStore small = View_Store(angle, 359 - angle, (angle * 7) % 360, 1 + angle % 20, 240, 236);
+      small.Pts_Optimized = std::vector<Point3>(points.begin() + from, points.begin() + to);
+      small.Nb_Pts_Optimized = to - from - 1;
+      small.Pts_Screen = std::vector<ScreenPoint>(to - from, untouched);
+      ASSERT_EQ(Project_Optimized(small), to - from - 1);
+      for (int32_t i = from; i < to; ++i)
+        ASSERT_EQ(big.Pts_Screen[i], small.Pts_Screen[i - from]) << "point " << i << ", view " << angle;
+    }
+  }
 }
 
 TEST(Projection, WritesOnlyTheProjectedPoints) {
@@ -460,6 +501,67 @@ TEST(DrawLines, WritesOnlyThePixelsOfTheArea) {
   Draw_Lines(raster.data(), width, -1, stride, segments, other_ink);
   Draw_Lines(nullptr, width, height, stride, segments, other_ink);
   EXPECT_EQ(raster, before);
+}
+
+// Segments with both ends in the raster are drawn along their longer axis
+// and, when a pixel or two long, as their ends; wholly outside one edge they
+// are dropped before clipping. Each must leave exactly the pixels of the
+// plain Bresenham walk (error dx + dy, a step along x when twice the error
+// >= dy, along y when <= dx), every slope and direction, at the raster's
+// edges and corners, alone and many together.
+std::vector<std::pair<int, int>> Bresenham_Pixels(int x0, int y0, int x1, int y1) {
+  std::vector<std::pair<int, int>> pixels;
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0), step_x = x0 < x1 ? 1 : -1, step_y = y0 < y1 ? 1 : -1;
+  for (int error = dx + dy;;) {
+    pixels.emplace_back(x0, y0);
+    if (x0 == x1 && y0 == y1) break;
+    const int twice = 2 * error;
+    if (twice >= dy) error += dy, x0 += step_x;
+    if (twice <= dx) error += dx, y0 += step_y;
+  }
+  return pixels;
+}
+
+TEST(DrawLines, EverySegmentInsideLeavesThePlainBresenhamPixels) {
+  constexpr int width = 61, height = 47, stride = 64;
+  constexpr uint32_t paper = 0xFFFFFFFF, ink = 0xFF000000;
+  std::vector<uint32_t> raster(stride * height), expected(stride * height);
+  auto draw_and_compare = [&](const std::vector<Segment>& segments, const char* what) {
+    std::fill(raster.begin(), raster.end(), paper);
+    std::fill(expected.begin(), expected.end(), paper);
+    Draw_Lines(raster.data(), width, height, stride, segments, ink);
+    for (const Segment& s : segments)
+      for (auto [x, y] : Bresenham_Pixels(s.From.X, s.From.Y, s.To.X, s.To.Y))
+        if (x >= 0 && x < width && y >= 0 && y < height) expected[y * stride + x] = ink;
+    return raster == expected ? testing::AssertionSuccess() : testing::AssertionFailure() << what;
+  };
+  // From the centre, the corners and the middle of each edge, to every pixel
+  // within 40 across and 30 down that lies in the raster.
+  const std::pair<int, int> starts[] = {{30, 23}, {0, 0}, {60, 0}, {0, 46}, {60, 46}, {30, 0}, {0, 23}, {60, 23}, {30, 46}};
+  for (auto [x0, y0] : starts)
+    for (int x1 = x0 - 40; x1 <= x0 + 40; ++x1)
+      for (int y1 = y0 - 30; y1 <= y0 + 30; ++y1) {
+        if (x1 < 0 || x1 >= width || y1 < 0 || y1 >= height) continue;
+        const std::vector<Segment> one = {Seg(x0, y0, x1, y1)};
+        ASSERT_TRUE(draw_and_compare(one, "one segment")) << x0 << "," << y0 << " to " << x1 << "," << y1;
+      }
+  // Many short and long segments at once; and segments wholly beside the
+  // raster on each side, which leave nothing.
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> inside_x(0, width - 1), inside_y(0, height - 1), near(-3, 3);
+  std::vector<Segment> segments;
+  for (int i = 0; i < 2000; ++i) {
+    const int x0 = inside_x(random), y0 = inside_y(random);
+    const bool short_one = i % 2 == 0;
+    int x1 = short_one ? x0 + near(random) : inside_x(random), y1 = short_one ? y0 + near(random) : inside_y(random);
+    x1 = std::clamp(x1, 0, width - 1);
+    y1 = std::clamp(y1, 0, height - 1);
+    segments.push_back(Seg(x0, y0, x1, y1));
+  }
+  EXPECT_TRUE(draw_and_compare(segments, "2000 segments inside"));
+  const std::vector<Segment> beside = {Seg(-5, 3, -1, 40),      Seg(-30000, -2, 30000, -9), Seg(width, 0, width + 9, 46),
+                                       Seg(3, height, 50, 32767), Seg(-1, -1, -1, -1),       Seg(32767, 5, width, 5)};
+  EXPECT_TRUE(draw_and_compare(beside, "segments beside the raster"));
 }
 
 }  // namespace

@@ -168,6 +168,7 @@ class Window_Bad_Input_Test : public QObject {
 
     // Moving a scroll bar or switching the mesh draws nothing either.
     Find<QScrollBar>("HScroll_X")->setValue(45);
+    QCoreApplication::processEvents();  // where the moved bar redraws
     QTest::mouseClick(Find<QPushButton>("Cmd_Normal_Meshe"), Qt::LeftButton);
     QCOMPARE(Drawn(), 0);
     QVERIFY(!Save_Enabled());
@@ -201,6 +202,7 @@ class Window_Bad_Input_Test : public QObject {
     QVERIFY(Save_Enabled());
     // Redrawn from another side, where the faces may turn their backs.
     Find<QScrollBar>("HScroll_Y")->setValue(200);
+    QCoreApplication::processEvents();  // where the moved bar redraws
     QVERIFY(Save_Enabled());
   }
 

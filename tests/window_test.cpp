@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -22,6 +24,7 @@
 #include <deque>
 #include <functional>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
@@ -34,6 +37,7 @@
 #include "preview/wireframe.h"
 #include "ui/dialog_filter.h"
 #include "ui/main_window.h"
+#include "ui/path_label.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
 
@@ -115,6 +119,7 @@ class Window_Test : public QObject {
   std::unique_ptr<Main_Window> window_;
   std::deque<std::string> answers_;
   int files_asked_ = 0;  // file dialogs the commands showed
+  std::vector<std::string> proposals_;  // what the commands proposed to each dialog
   std::vector<std::pair<std::string, std::string>> messages_;
   QTemporaryDir folder_;
 
@@ -138,6 +143,8 @@ class Window_Test : public QObject {
     return path;
   }
   const QImage& Picture() { return Find<Picture_Box>("Picture1")->Image(); }
+  // A moved scroll bar redraws once the events waiting behind it are handled.
+  static void Handle_Events() { QCoreApplication::processEvents(); }
   std::string Write(const char* name, const std::string& text) { return Write(name, text.c_str()); }
 
   // Runs an open command while a timer looks at the progress dialog each
@@ -167,7 +174,8 @@ class Window_Test : public QObject {
     messages_.clear();
     window_ = std::make_unique<Main_Window>();
     files_asked_ = 0;
-    Script_Dialogs(*window_, answers_, messages_, &files_asked_);
+    proposals_.clear();
+    Script_Dialogs(*window_, answers_, messages_, &files_asked_, &proposals_);
   }
   void cleanup() { window_.reset(); }
 
@@ -474,6 +482,7 @@ class Window_Test : public QObject {
     QVERIFY(!Enabled("Cmd_Save"));
 
     Find<QScrollBar>("HScroll_X")->setValue(90);
+    Handle_Events();
     Click("Cmd_Optimized_Meshe");
     QCOMPARE(Black_Pixels(Picture()), 0);
     QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
@@ -482,6 +491,7 @@ class Window_Test : public QObject {
   void scrollBarsRedrawAndShowTheirValues() {
     // Before a load the bars change nothing.
     Find<QScrollBar>("HScroll_X")->setValue(10);
+    Handle_Events();
     QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
 
     Click_With_File("Cmd_Open", kSampleCube);
@@ -490,19 +500,22 @@ class Window_Test : public QObject {
     Find<QScrollBar>("HScroll_Y")->setValue(0);
     Find<QScrollBar>("HScroll_Z")->setValue(300);
     Find<QScrollBar>("HScroll_Zoom")->setValue(5);
+    Handle_Events();
     QCOMPARE(Caption("Lbl_Angle_X"), QString("45"));
     QCOMPARE(Caption("Lbl_Angle_Y"), QString("0"));
     QCOMPARE(Caption("Lbl_Angle_Z"), QString("300"));
     QCOMPARE(Caption("Lbl_Zoom"), QString("5"));
     QVERIFY(Picture() != front);
 
-    // A drag redraws at every move, not only on release.
+    // A drag redraws as it moves, not only on release.
     auto* bar = Find<QScrollBar>("HScroll_Y");
     QSignalSpy moves(bar, &QScrollBar::valueChanged);
     bar->setSliderDown(true);
     bar->setSliderPosition(20);
+    Handle_Events();
     QCOMPARE(Caption("Lbl_Angle_Y"), QString("20"));
     bar->setSliderPosition(21);
+    Handle_Events();
     QCOMPARE(Caption("Lbl_Angle_Y"), QString("21"));
     bar->setSliderDown(false);
     QCOMPARE(moves.count(), 2);
@@ -580,7 +593,8 @@ class Window_Test : public QObject {
     QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
     QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11"));
 
-    QString title, text, folder;
+    QString title, text, folder, suffix;
+    QStringList selected;
     int buttons = 0;
     QTimer::singleShot(0, this, [&] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -588,6 +602,8 @@ class Window_Test : public QObject {
       filters = dialog->nameFilters();
       mode = dialog->acceptMode();
       folder = dialog->directory().absolutePath();
+      selected = dialog->selectedFiles();
+      suffix = dialog->defaultSuffix();
       // The message box follows the dialog.
       QTimer::singleShot(0, this, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -602,7 +618,9 @@ class Window_Test : public QObject {
     Click("Cmd_Save");
     QCOMPARE(filters, QStringList({"BAS (*.bas)"}));
     QCOMPARE(mode, QFileDialog::AcceptSave);
-    QCOMPARE(folder, QFileInfo(kSampleCube).absolutePath());  // where the last file came from
+    QCOMPARE(folder, QFileInfo(kSampleCube).absolutePath());  // where the input came from
+    QCOMPARE(selected, QStringList({QFileInfo(kSampleCube).absolutePath() + "/cube.bas"}));
+    QCOMPARE(suffix, QString("bas"));
     QCOMPARE(title, QString("E.R.R.O.R"));
     QCOMPARE(text, QString("Wrong file name"));
     QCOMPARE(buttons, 1);
@@ -824,6 +842,7 @@ class Window_Test : public QObject {
 
     // Once the read is over the window takes input again.
     QTest::keyClick(Find<QScrollBar>("HScroll_X"), Qt::Key_Right);
+    Handle_Events();
     QCOMPARE(Find<QScrollBar>("HScroll_X")->value(), 1);
     QCOMPARE(Caption("Lbl_Angle_X"), QString("1"));
   }
@@ -881,9 +900,224 @@ class Window_Test : public QObject {
 
     // The bars go on turning the cube.
     Find<QScrollBar>("HScroll_X")->setValue(90);
+    Handle_Events();
     QCOMPARE(Caption("Lbl_Angle_X"), QString("90"));
     QVERIFY(Picture() != before);
     QVERIFY(Black_Pixels(Picture()) > 0);
+  }
+
+  // Twenty key presses waiting for the window, as a held key leaves them,
+  // move the bar twenty times and redraw once, at the last value; the
+  // picture is the one that drawing every step would have left. A drag's
+  // moves and clicks in the trough are merged the same way, and a redraw for
+  // another reason meets a waiting view change.
+  void waitingViewChangesAreDrawnOnce() {
+    window_->show();
+    Click_With_File("Cmd_Open", kSampleCube);
+    Find<QScrollBar>("HScroll_Zoom")->setValue(20);
+    Handle_Events();
+    auto* picture = Find<Picture_Box>("Picture1");
+    auto* bar = Find<QScrollBar>("HScroll_Y");
+
+    // Each way of moving the bar, done `moves` times before the window gets
+    // to handle its events.
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"right key", [&] { QTest::keyClick(bar, Qt::Key_Right); }},
+        {"page up key", [&] { QTest::keyClick(bar, Qt::Key_PageUp); }},
+        {"drag", [&] { bar->setSliderPosition(bar->sliderPosition() + 3); }},
+        {"trough", [&] { bar->triggerAction(QAbstractSlider::SliderPageStepAdd); }},
+    };
+    for (const auto& [name, move] : ways) {
+      for (int moves : {1, 2, 20}) {
+        bar->setValue(0);
+        Handle_Events();
+        const bool drag = std::string(name) == "drag";
+        if (drag) bar->setSliderDown(true);
+        const int drawn = picture->Drawings();
+        for (int i = 0; i < moves; ++i) move();
+        QCOMPARE(picture->Drawings(), drawn);  // nothing yet: more may be waiting
+        Handle_Events();
+        if (drag) bar->setSliderDown(false);
+        QVERIFY2(picture->Drawings() == drawn + 1, name);
+        QVERIFY2(bar->value() > 0, name);
+        QCOMPARE(Caption("Lbl_Angle_Y"), QString::number(bar->value()));
+        const QImage merged = Picture().copy();
+
+        // Drawing every value on the way ends in the same picture.
+        const int last = bar->value();
+        bar->blockSignals(true);
+        for (int value = 0; value <= last; ++value) {
+          bar->setValue(value);
+          window_->Commands().Redraw();
+        }
+        bar->blockSignals(false);
+        QVERIFY2(Picture() == merged, name);
+      }
+    }
+
+    // A mesh button redraws at once from the bars' values; the view change
+    // still waiting then has nothing left to draw.
+    const int drawn = picture->Drawings();
+    QTest::keyClick(bar, Qt::Key_Right);
+    Click("Cmd_Optimized_Meshe");
+    Handle_Events();
+    QCOMPARE(picture->Drawings(), drawn + 1);
+    QCOMPARE(Caption("Lbl_Angle_Y"), QString::number(bar->value()));
+  }
+
+  // Save proposes the input's name with .bas, in the input's folder, and
+  // adds .bas to a name typed without an extension; a name with another
+  // extension is saved as typed. What is saved opens with "Open BAS File".
+  void saveProposesAndCompletesTheBasName_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension") << "spider" << "spider.bas";
+    QTest::newRow("bas") << "spider.bas" << "spider.bas";
+    QTest::newRow("bas in capitals") << "SPIDER.BAS" << "SPIDER.BAS";
+    QTest::newRow("other extension") << "spider.txt" << "spider.txt";
+    QTest::newRow("two dots") << "spider.v2.data" << "spider.v2.data";
+    QTest::newRow("trailing dot") << "spider." << "spider.bas";
+    QTest::newRow("hidden file") << ".spider" << ".spider.bas";
+    QTest::newRow("dot in the folder only") << "v1.2/spider" << "v1.2/spider.bas";
+    QTest::newRow("blank in the name") << "my spider" << "my spider.bas";
+  }
+  void saveProposesAndCompletesTheBasName() {
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QVERIFY(QDir(folder_.path()).mkpath("v1.2"));
+    std::ifstream cube(kSampleCube, std::ios::binary);
+    const std::string input =
+        Write("my cube.stl", std::string(std::istreambuf_iterator<char>(cube), std::istreambuf_iterator<char>()));
+    Click_With_File("Cmd_Open", input);
+    QCOMPARE(proposals_.back(), std::string());  // an open proposes nothing
+
+    const std::string typed_path = folder_.filePath(typed).toStdString();
+    const std::string saved_path = folder_.filePath(saved).toStdString();
+    QFile::remove(QString::fromStdString(saved_path));
+    Click_With_File("Cmd_Save", typed_path);
+    QCOMPARE(proposals_.back(), folder_.filePath("my cube.bas").toStdString());
+    QCOMPARE(messages_.back().first, std::string("Basic File Saved"));
+    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(saved_path));
+    QVERIFY(QFileInfo::exists(QString::fromStdString(saved_path)));
+    if (typed != saved) QVERIFY(!QFileInfo::exists(QString::fromStdString(typed_path)));
+
+    // The saved mesh opens again with the BASIC command when it ends in .bas.
+    Click_With_File("Cmd_Open_Bas", saved_path);
+    const bool bas = saved.endsWith(".bas", Qt::CaseInsensitive);
+    QCOMPARE(Enabled("Cmd_Save"), bas);
+    if (bas) QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString("7"));
+  }
+
+  // The proposal follows the input, whichever command opened it.
+  void saveProposalFollowsTheInput() {
+    const std::string bas = Write("two.bas", kTwoFacesBas);
+    const std::string no_dot = Write("mystl", Strip_Stl(2));
+    const std::pair<const char*, std::string> opened[] = {
+        {"Cmd_Open", kSampleCube}, {"Cmd_Open_Bas", bas}, {"Cmd_Open", no_dot}};
+    const std::string expected[] = {QFileInfo(kSampleCube).absolutePath().toStdString() + "/cube.bas", bas,
+                                    no_dot + ".bas"};
+    for (size_t i = 0; i < std::size(opened); ++i) {
+      Click_With_File(opened[i].first, opened[i].second);
+      QVERIFY(Enabled("Cmd_Save"));
+      Click_With_File("Cmd_Save", "");  // cancelled: nothing saved
+      QCOMPARE(proposals_.back(), expected[i]);
+      QCOMPARE(messages_.back().first, std::string("Wrong file name"));
+    }
+  }
+
+  // A path label keeps the whole path as its text and tooltip and draws as
+  // much of it as fits: the start of the folder, "…" and the file name.
+  void pathLabelsDrawLongPathsElidedInTheMiddle() {
+    window_->show();
+    for (const char* name : {"Lbl_File_Input", "Lbl_File_Output"}) {
+      auto* label = Find<Path_Label>(name);
+      const Label which = std::string(name) == "Lbl_File_Input" ? Label::Lbl_File_Input : Label::Lbl_File_Output;
+      QFontMetrics metrics(label->font());
+      bool elided_seen = false, whole_seen = false;
+      // Folders from none to far too many for the label, and file names up
+      // to longer than the label itself.
+      for (int depth = 0; depth <= 12; ++depth) {
+        for (int name_length : {1, 17, 90}) {
+          QString folder;
+          for (int i = 0; i < depth; ++i) folder += "/folder-" + QString::number(i);
+          const QString file = QString(name_length, QChar('m')) + ".stl";
+          const QString path = folder + "/" + file;
+          window_->Set_Caption(which, path.toStdString());
+          QCOMPARE(label->text(), path);
+          QCOMPARE(label->toolTip(), path);
+
+          const QString shown = label->Shown_Text();
+          QVERIFY2(metrics.horizontalAdvance(shown) < label->contentsRect().width(), qPrintable(shown));
+          if (shown == path) {
+            whole_seen = true;
+            continue;
+          }
+          elided_seen = true;
+          const qsizetype cut = shown.indexOf(QChar(0x2026));
+          QVERIFY2(cut >= 0, qPrintable(shown));
+          QCOMPARE(shown.left(cut), path.left(cut));  // the path's own start
+          const QString rest = shown.mid(cut + 1);
+          QVERIFY2(path.endsWith(rest), qPrintable(shown));  // and its own end
+          // The file name is kept whole whenever "…/" and it fit.
+          if (metrics.horizontalAdvance(QChar(0x2026) + ("/" + file)) < label->contentsRect().width() - 8)
+            QCOMPARE(rest, "/" + file);
+
+          // Drawn as a plain label holding the shown text would be.
+          QLabel plain(shown, label->parentWidget());
+          plain.setGeometry(label->geometry());
+          plain.setFont(label->font());
+          plain.setFrameStyle(label->frameStyle());
+          plain.setLineWidth(label->lineWidth());
+          plain.setAlignment(label->alignment());
+          QCOMPARE(label->grab().toImage(), plain.grab().toImage());
+        }
+      }
+      QVERIFY(whole_seen);
+      QVERIFY(elided_seen);
+      window_->Set_Caption(which, "");
+      QCOMPARE(label->toolTip(), QString());
+    }
+
+    // Through the open command, from a folder too deep to show.
+    QString deep = folder_.path();
+    for (int i = 0; i < 6; ++i) deep += "/meshes-from-the-shared-corpus-" + QString::number(i);
+    QVERIFY(QDir().mkpath(deep));
+    const std::string cube = (deep + "/cube.stl").toStdString();
+    QVERIFY(QFile::copy(kSampleCube, QString::fromStdString(cube)));
+    Click_With_File("Cmd_Open", cube);
+    auto* input = Find<Path_Label>("Lbl_File_Input");
+    QCOMPARE(input->text(), QString::fromStdString(cube));
+    QCOMPARE(input->toolTip(), QString::fromStdString(cube));
+    QVERIFY(input->Shown_Text().endsWith(QString(QChar(0x2026)) + "/cube.stl"));
+  }
+
+  // Keyboard users see which scroll bar has the focus; without it a bar
+  // looks as the style draws it.
+  void focusedScrollBarLooksDifferent() {
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    for (const char* name : {"HScroll_X", "HScroll_Y", "HScroll_Z", "HScroll_Zoom"}) {
+      auto* bar = Find<QScrollBar>(name);
+      Find<QPushButton>("Cmd_Open")->setFocus();
+      const QImage unfocused = bar->grab().toImage();
+      QScrollBar plain(Qt::Horizontal, bar->parentWidget());
+      plain.setRange(bar->minimum(), bar->maximum());
+      plain.setPageStep(bar->pageStep());
+      plain.setValue(bar->value());
+      plain.setGeometry(bar->geometry());
+      QCOMPARE(unfocused, plain.grab().toImage());
+
+      bar->setFocus();
+      QVERIFY(bar->hasFocus());
+      const QImage focused = bar->grab().toImage();
+      QVERIFY2(focused != unfocused, name);
+      int differing = 0;
+      for (int y = 0; y < focused.height(); ++y)
+        for (int x = 0; x < focused.width(); ++x) differing += focused.pixel(x, y) != unfocused.pixel(x, y);
+      // A frame round the bar at least.
+      QVERIFY2(differing >= focused.width(), name);
+    }
   }
 
   void dialogFilters_data() {
@@ -899,6 +1133,14 @@ class Window_Test : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, filter);
     QCOMPARE(Dialog_Filter(text.toStdString()), filter);
+  }
+
+  // The save dialog's suffix comes from a pattern of one extension only.
+  void dialogSuffixes() {
+    QCOMPARE(Dialog_Suffix("BAS (*.bas)|*.bas"), QString("bas"));
+    QCOMPARE(Dialog_Suffix("STL (*.stl)|*.stl"), QString("stl"));
+    for (const char* none : {"All (*)|*", "Two|*.stl;*.ply", "No bar (*.bas)", "Any|*.*", "Name|cube.*", "Empty|"})
+      QVERIFY2(Dialog_Suffix(none).isEmpty(), none);
   }
 };
 

@@ -1,6 +1,7 @@
 #include "app/app_commands.h"
 
 #include <charconv>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -16,6 +17,7 @@ constexpr std::string_view kErrorTitle = "E.R.R.O.R";
 constexpr std::string_view kNormalMesh = "Normal Meshe";
 constexpr std::string_view kOptimizedMesh = "Optimized Meshe";
 constexpr std::string_view kBasFilter = "BAS (*.bas)|*.bas";
+constexpr std::string_view kBasExtension = ".bas";
 
 // A counter as the window shows it: plain digits, "-" when negative.
 std::string Counter_Text(int32_t value) { return std::to_string(value); }
@@ -41,6 +43,29 @@ std::string Angle_Text(float angle) {
   char text[32];
   auto result = std::to_chars(text, text + sizeof text, angle, std::chars_format::general, 7);
   return std::string(text, result.ptr);
+}
+
+// What the save dialog proposes: the input's name with .bas, in the input's
+// folder, so that a mesh is saved beside the file it came from; nothing
+// when no input is named.
+std::string Save_Proposal(const std::string& input) {
+  std::filesystem::path path(input);
+  if (!path.has_filename()) return {};
+  path.replace_extension(kBasExtension);
+  return path.string();
+}
+
+// The name to save under: a name typed without an extension gets .bas, which
+// "Open BAS File" asks for; a name with another extension is kept as typed.
+// A leading dot names a hidden file and is no extension; a trailing dot is
+// an empty one and is completed.
+std::string With_Bas_Extension(const std::string& chosen) {
+  std::filesystem::path path(chosen);
+  if (!path.has_filename()) return chosen;  // "" (cancelled) or a folder: refused later
+  const std::filesystem::path extension = path.extension();
+  if (!extension.empty() && extension != ".") return chosen;
+  path.replace_extension(kBasExtension);
+  return path.string();
 }
 
 }  // namespace
@@ -71,7 +96,7 @@ void App_Commands::Open_Bas() { Open({kBasFilter, "BAS", Input_Kind::Bas, false,
 void App_Commands::Open(const Open_Command& command) {
   window_.Enable_Button(Button::Cmd_Save, false);
   const std::string earlier_input = store_.File_Input;
-  store_.File_Input = window_.Choose_File(command.filter, Dialog_Mode::Open);
+  store_.File_Input = window_.Choose_File(command.filter, Dialog_Mode::Open, {});
   if (!Has_Extension(store_.File_Input, command.extension)) return;
   const std::string earlier_caption = input_caption_;
   Set_Input_Caption(store_.File_Input);
@@ -131,7 +156,8 @@ void App_Commands::Show_Optimized_Mesh() {
 }
 
 void App_Commands::Save() {
-  store_.File_Output = window_.Choose_File(kBasFilter, Dialog_Mode::Save);
+  store_.File_Output =
+      With_Bas_Extension(window_.Choose_File(kBasFilter, Dialog_Mode::Save, Save_Proposal(store_.File_Input)));
   if (store_.File_Output.empty()) {
     window_.Show_Message("Wrong file name", kErrorTitle);
     return;

@@ -49,9 +49,11 @@ class App_Commands {
   void Show_Normal_Mesh();
   void Show_Optimized_Mesh();
 
-  // The Click of Cmd_Save: ask for a file name and write the optimized mesh
-  // to it as BASIC data, numbered from Txt_Basic_Start by
-  // Txt_Basic_Line_Step. Writes File_Output, Basic_Line and Basic_Step.
+  // The Click of Cmd_Save: ask for a file name, proposing the input's name
+  // with .bas in the input's folder, and write the optimized mesh to it as
+  // BASIC data, numbered from Txt_Basic_Start by Txt_Basic_Line_Step. A name
+  // chosen without an extension gets .bas; any other extension is kept.
+  // Writes File_Output, Basic_Line and Basic_Step.
   void Save();
 
   // Change and Scroll of the four scroll bars: redraw when an object is

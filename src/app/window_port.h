@@ -57,9 +57,11 @@ class Window_Port {
   virtual void Draw_Segments(std::span<const Segment> segments) = 0;
 
   // Shows the file dialog modally with one filter entry, written as a
-  // description and a pattern joined by "|" ("STL (*.stl)|*.stl"). Returns
-  // the full path chosen, or "" when the user cancelled.
-  virtual std::string Choose_File(std::string_view filter, Dialog_Mode mode) = 0;
+  // description and a pattern joined by "|" ("STL (*.stl)|*.stl"). A
+  // `proposed` full path opens the dialog in its folder with its name filled
+  // in; "" leaves both to the window. Returns the full path chosen, or ""
+  // when the user cancelled.
+  virtual std::string Choose_File(std::string_view filter, Dialog_Mode mode, std::string_view proposed) = 0;
   // A modal message box with the text, the title and a single OK button;
   // returns once the user has closed it.
   virtual void Show_Message(std::string_view text, std::string_view title) = 0;

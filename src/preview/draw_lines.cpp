@@ -32,31 +32,84 @@ bool Clip(double& x0, double& y0, double& x1, double& y1, double x_max, double y
   return true;
 }
 
+// Bresenham from one pixel to another, both inside the raster: every pixel
+// on the way lies in the box of the two ends, so none needs a bounds test.
+// The pixels are those of the general loop below (error dx + dy, a step
+// along x when 2 * error >= dy, along y when 2 * error <= dx); walked along
+// the longer axis, which takes a step at every pixel, only the other axis
+// needs a decision.
+void Line_Inside(uint32_t* pixels, ptrdiff_t stride, int x0, int y0, int x1, int y1, uint32_t ink) {
+  uint32_t* pixel = pixels + y0 * stride + x0;
+  // A big mesh at a small zoom is mostly segments of one or two pixels:
+  // their line is their two ends.
+  if (static_cast<unsigned>(x1 - x0 + 1) <= 2u && static_cast<unsigned>(y1 - y0 + 1) <= 2u) {
+    *pixel = ink;
+    pixels[y1 * stride + x1] = ink;
+    return;
+  }
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const ptrdiff_t step_x = x0 < x1 ? 1 : -1, step_y = y0 < y1 ? stride : -stride;
+  int error = dx + dy;
+  if (dx >= -dy) {
+    for (int left = dx;; --left) {
+      *pixel = ink;
+      if (left == 0) break;
+      const int twice = 2 * error;
+      error += dy;
+      pixel += step_x;
+      if (twice <= dx) {
+        error += dx;
+        pixel += step_y;
+      }
+    }
+  } else {
+    for (int left = -dy;; --left) {
+      *pixel = ink;
+      if (left == 0) break;
+      const int twice = 2 * error;
+      error += dx;
+      pixel += step_y;
+      if (twice >= dy) {
+        error += dy;
+        pixel += step_x;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void Draw_Lines(uint32_t* pixels, int width, int height, ptrdiff_t stride, std::span<const Segment> segments,
                 uint32_t ink) {
   if (pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
 
+  auto inside = [&](int x, int y) {
+    return static_cast<unsigned>(x) < static_cast<unsigned>(width) &&
+           static_cast<unsigned>(y) < static_cast<unsigned>(height);
+  };
   for (const Segment& s : segments) {
     int x0 = s.From.X, y0 = s.From.Y, x1 = s.To.X, y1 = s.To.Y;
-    auto inside = [&](int x, int y) { return x >= 0 && x < width && y >= 0 && y < height; };
-    if (!inside(x0, y0) || !inside(x1, y1)) {
-      double a = x0, b = y0, c = x1, d = y1;
-      if (!Clip(a, b, c, d, width - 1, height - 1)) continue;
-      x0 = static_cast<int>(std::lround(a));
-      y0 = static_cast<int>(std::lround(b));
-      x1 = static_cast<int>(std::lround(c));
-      y1 = static_cast<int>(std::lround(d));
+    if (inside(x0, y0) && inside(x1, y1)) {
+      Line_Inside(pixels, stride, x0, y0, x1, y1, ink);
+      continue;
     }
+    // Wholly to one side of the raster: the usual fate of a segment when the
+    // model is zoomed past the picture's edges, decided without clipping.
+    if ((x0 < 0 && x1 < 0) || (x0 >= width && x1 >= width) || (y0 < 0 && y1 < 0) ||
+        (y0 >= height && y1 >= height))
+      continue;
+    double a = x0, b = y0, c = x1, d = y1;
+    if (!Clip(a, b, c, d, width - 1, height - 1)) continue;
+    x0 = static_cast<int>(std::lround(a));
+    y0 = static_cast<int>(std::lround(b));
+    x1 = static_cast<int>(std::lround(c));
+    y1 = static_cast<int>(std::lround(d));
     // Bresenham; the bounds test only guards the rounding of clipped ends.
     const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int step_x = x0 < x1 ? 1 : -1, step_y = y0 < y1 ? 1 : -1;
     int error = dx + dy;
     for (;;) {
-      if (static_cast<unsigned>(x0) < static_cast<unsigned>(width) &&
-          static_cast<unsigned>(y0) < static_cast<unsigned>(height))
-        pixels[y0 * stride + x0] = ink;
+      if (inside(x0, y0)) pixels[y0 * stride + x0] = ink;
       if (x0 == x1 && y0 == y1) break;
       const int twice = 2 * error;
       if (twice >= dy) {

@@ -7,3 +7,7 @@
 #include <string_view>
 
 QString Dialog_Filter(std::string_view filter_text);
+
+// The suffix a pattern of one extension gives ("BAS (*.bas)|*.bas" gives
+// "bas"); "" for any other pattern.
+QString Dialog_Suffix(std::string_view filter_text);

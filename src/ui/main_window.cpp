@@ -4,19 +4,26 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
 
+#include <algorithm>
 #include <limits>
 
 #include "ui/dialog_filter.h"
+#include "ui/focus_scroll_bar.h"
+#include "ui/path_label.h"
 #include "ui/picture_box.h"
 #include "ui/read_progress.h"
 
@@ -48,6 +55,31 @@ QFont Caption_Font(QFont font, const QString& widest_caption, int room) {
   return font;
 }
 
+// The file dialog's size: wide enough for the name, size, type and date
+// columns side by side, within the screen. Qt's own dialog then sizes its
+// size, type and date columns to what they show once the folder is read
+// (a platform's native dialog has no such view and keeps its own sizes).
+void Fit_File_Dialog(QFileDialog& dialog) {
+  QSize size(860, 480);
+  if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableSize() * 9 / 10);
+  dialog.resize(size);
+  auto* view = dialog.findChild<QTreeView*>("treeView");
+  auto* files = dialog.findChild<QFileSystemModel*>();
+  if (!view || !files) return;
+  auto fit_columns = [view] {
+    QHeaderView* header = view->header();
+    int others = 0;
+    for (int column = 1; column < header->count(); ++column) {
+      view->resizeColumnToContents(column);
+      others += header->sectionSize(column);
+    }
+    // The name takes what is left; the last column stretches as before.
+    header->resizeSection(0, std::max(header->sectionSize(0), view->viewport()->width() - others));
+  };
+  QObject::connect(files, &QFileSystemModel::directoryLoaded, view, [fit_columns] { fit_columns(); });
+  QTimer::singleShot(0, view, fit_columns);
+}
+
 // Frames draw their caption on their top border line.
 const char* const kFrameStyle =
     "QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
@@ -71,15 +103,24 @@ QPushButton* Make_Button(QWidget* parent, const char* name, const char* caption,
 
 // Every label has a single-line border; only the two path labels are
 // left-aligned, all other texts are centred.
-QLabel* Make_Label(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h,
-                   Qt::Alignment alignment = Qt::AlignCenter) {
-  auto* label = new QLabel(caption, parent);
+QLabel* Set_Up_Label(QLabel* label, const char* name, const char* caption, int l, int t, int w, int h,
+                     Qt::Alignment alignment) {
+  label->setText(caption);
   label->setObjectName(name);
   label->setFrameStyle(QFrame::Box | QFrame::Plain);
   label->setLineWidth(1);
   label->setAlignment(alignment);
   Place(label, l, t, w, h);
   return label;
+}
+
+QLabel* Make_Label(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
+  return Set_Up_Label(new QLabel(parent), name, caption, l, t, w, h, Qt::AlignCenter);
+}
+
+// The input and output paths, drawn elided when they are too long.
+QLabel* Make_Path_Label(QWidget* parent, const char* name, int l, int t, int w, int h) {
+  return Set_Up_Label(new Path_Label(parent), name, "", l, t, w, h, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 QLineEdit* Make_Text_Box(QWidget* parent, const char* name, const char* text, int l, int t, int w, int h) {
@@ -93,7 +134,7 @@ QLineEdit* Make_Text_Box(QWidget* parent, const char* name, const char* text, in
 
 QScrollBar* Make_Scroll_Bar(QWidget* parent, const char* name, int minimum, int maximum, int l, int t, int w,
                             int h) {
-  auto* bar = new QScrollBar(Qt::Horizontal, parent);
+  auto* bar = new Focus_Scroll_Bar(parent);
   bar->setObjectName(name);
   bar->setRange(minimum, maximum);
   bar->setSingleStep(1);
@@ -125,8 +166,7 @@ Main_Window::Main_Window(QWidget* parent)
   QPushButton* cmd_open_ply = Make_Button(frame1, "Cmd_Open_Ply", "Open PLY File", 1560, 360, 1335, 255);
   QPushButton* cmd_open_bas = Make_Button(frame1, "Cmd_Open_Bas", "Open BAS File", 3000, 360, 1335, 255);
   auto label = [this](Label which) -> QLabel*& { return labels_[static_cast<size_t>(which)]; };
-  label(Label::Lbl_File_Input) =
-      Make_Label(frame1, "Lbl_File_Input", "", 120, 720, 5175, 255, Qt::AlignLeft | Qt::AlignVCenter);
+  label(Label::Lbl_File_Input) = Make_Path_Label(frame1, "Lbl_File_Input", 120, 720, 5175, 255);
   Make_Label(frame1, "Label1", "Number of Points", 120, 1080, 2295, 255);
   Make_Label(frame1, "Label2", "Number of Faces", 120, 1440, 2295, 255);
   label(Label::Lbl_Nb_Pts_Normal) = Make_Label(frame1, "Lbl_Nb_Pts_Normal", "0", 2520, 1080, 855, 255);
@@ -149,8 +189,7 @@ Main_Window::Main_Window(QWidget* parent)
   QLineEdit* txt_step = Make_Text_Box(frame1, "Txt_Basic_Line_Step", "1", 2520, 2640, 855, 285);
   QPushButton* cmd_save = Make_Button(frame1, "Cmd_Save", "Save Basic File", 120, 3000, 1335, 255);
   cmd_save->setEnabled(false);
-  label(Label::Lbl_File_Output) =
-      Make_Label(frame1, "Lbl_File_Output", "", 120, 3360, 5175, 255, Qt::AlignLeft | Qt::AlignVCenter);
+  label(Label::Lbl_File_Output) = Make_Path_Label(frame1, "Lbl_File_Output", 120, 3360, 5175, 255);
 
   // 3D Preview.
   picture_ = new Picture_Box(frame2);
@@ -196,7 +235,7 @@ Main_Window::Main_Window(QWidget* parent)
   connect(cmd_save, &QPushButton::clicked, this, [this] { commands_.Save(); });
   // valueChanged follows both a drag (every move) and a click or key.
   for (QScrollBar* bar : scroll_bars_)
-    connect(bar, &QScrollBar::valueChanged, this, [this] { commands_.View_Change(); });
+    connect(bar, &QScrollBar::valueChanged, this, [this] { Request_View_Change(); });
 
   commands_.Start_Up();
 }
@@ -210,8 +249,28 @@ void Main_Window::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
+void Main_Window::Request_View_Change() {
+  if (view_change_pending_) return;
+  view_change_pending_ = true;
+  // Posted behind the input already waiting: the window system's events are
+  // all delivered before posted ones, so twenty queued key presses move the
+  // bar twenty times and draw once.
+  QMetaObject::invokeMethod(this, [this] { Run_View_Change(); }, Qt::QueuedConnection);
+}
+
+void Main_Window::Run_View_Change() {
+  // Met already, or a read is running (its events are let through now and
+  // then): the store is being refilled, and the read's end asks again.
+  if (!view_change_pending_ || progress_) return;
+  view_change_pending_ = false;
+  commands_.View_Change();
+}
+
 void Main_Window::Set_Caption(Label label, std::string_view text) {
-  labels_[static_cast<size_t>(label)]->setText(Text_Of(text));
+  QLabel* shown = labels_[static_cast<size_t>(label)];
+  shown->setText(Text_Of(text));
+  // A path may be drawn elided; its tooltip shows the whole of it.
+  if (label == Label::Lbl_File_Input || label == Label::Lbl_File_Output) shown->setToolTip(shown->text());
 }
 
 void Main_Window::Enable_Button(Button button, bool enabled) {
@@ -228,14 +287,19 @@ int Main_Window::Drawing_Width() { return picture_->width(); }
 
 int Main_Window::Drawing_Height() { return picture_->height(); }
 
-void Main_Window::Clear_Picture() { picture_->Clear(); }
+void Main_Window::Clear_Picture() {
+  // Every redraw starts here, from the bars' current values.
+  view_change_pending_ = false;
+  picture_->Clear();
+}
 
 void Main_Window::Draw_Segments(std::span<const Segment> segments) { picture_->Draw_Segments(segments); }
 
-std::string Main_Window::Choose_File(std::string_view filter, Dialog_Mode mode) {
-  if (chooser_) return chooser_(filter, mode);
+std::string Main_Window::Choose_File(std::string_view filter, Dialog_Mode mode, std::string_view proposed) {
+  if (chooser_) return chooser_(filter, mode, proposed);
   // A fresh dialog each time: it opens in the folder of the last file chosen,
-  // with an empty name, whichever of the four commands asks.
+  // with an empty name, whichever of the four commands asks, unless the
+  // command proposes a file.
   QFileDialog dialog(this);
   const bool open = mode == Dialog_Mode::Open;
   dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
@@ -243,7 +307,17 @@ std::string Main_Window::Choose_File(std::string_view filter, Dialog_Mode mode) 
   dialog.setWindowTitle(open ? "Open" : "Save As");
   dialog.setNameFilters({Dialog_Filter(filter)});
   dialog.selectNameFilter(dialog.nameFilters().first());
-  if (!dialog_folder_.isEmpty()) dialog.setDirectory(dialog_folder_);
+  // The command adds the same suffix; in the dialog it also makes the
+  // question before replacing a file ask about the name that is written.
+  if (!open) dialog.setDefaultSuffix(Dialog_Suffix(filter));
+  if (!proposed.empty()) {
+    const QFileInfo file(Text_Of(proposed));
+    dialog.setDirectory(file.absolutePath());
+    dialog.selectFile(file.fileName());
+  } else if (!dialog_folder_.isEmpty()) {
+    dialog.setDirectory(dialog_folder_);
+  }
+  Fit_File_Dialog(dialog);
   if (dialog.exec() != QDialog::Accepted) return {};
   QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return {};
@@ -270,4 +344,10 @@ bool Main_Window::Update_Progress(std::string_view stage, int percent) {
   return !progress_ || progress_->Update(stage, percent);
 }
 
-void Main_Window::End_Progress() { progress_.reset(); }
+void Main_Window::End_Progress() {
+  progress_.reset();
+  if (view_change_pending_) {
+    view_change_pending_ = false;
+    Request_View_Change();
+  }
+}

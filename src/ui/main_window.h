@@ -32,7 +32,8 @@ class Main_Window : public QWidget, public Window_Port {
 
   // Answers the file dialog instead of showing it, for tests; an empty
   // function brings back the real dialog.
-  using File_Chooser = std::function<std::string(std::string_view filter, Dialog_Mode mode)>;
+  using File_Chooser =
+      std::function<std::string(std::string_view filter, Dialog_Mode mode, std::string_view proposed)>;
   void Set_File_Chooser(File_Chooser chooser) { chooser_ = std::move(chooser); }
   // Receives the messages instead of showing a message box, for tests.
   using Message_Sink = std::function<void(std::string_view text, std::string_view title)>;
@@ -52,7 +53,7 @@ class Main_Window : public QWidget, public Window_Port {
   int Drawing_Height() override;
   void Clear_Picture() override;
   void Draw_Segments(std::span<const Segment> segments) override;
-  std::string Choose_File(std::string_view filter, Dialog_Mode mode) override;
+  std::string Choose_File(std::string_view filter, Dialog_Mode mode, std::string_view proposed) override;
   void Show_Message(std::string_view text, std::string_view title) override;
   void Begin_Progress() override;
   bool Update_Progress(std::string_view stage, int percent) override;
@@ -63,6 +64,12 @@ class Main_Window : public QWidget, public Window_Port {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // A scroll bar moved: the view change runs once the events already
+  // waiting are handled, so that keys, clicks and drags that come faster
+  // than a redraw are drawn once, at the bars' latest values.
+  void Request_View_Change();
+  void Run_View_Change();
+
   std::array<QLabel*, 10> labels_{};        // by Label
   std::array<QPushButton*, 2> buttons_{};   // by Button
   std::array<QLineEdit*, 2> text_boxes_{};  // by Text_Box
@@ -74,5 +81,7 @@ class Main_Window : public QWidget, public Window_Port {
   // A read that lasts a fifth of a second shows its progress.
   std::chrono::milliseconds progress_delay_{200};
   std::unique_ptr<Read_Progress> progress_;  // while a read runs
+  // A view change is waiting; any redraw or clearing of the picture meets it.
+  bool view_change_pending_ = false;
   App_Commands commands_{*this};
 };

@@ -24,6 +24,7 @@ void Picture_Box::Clear() {
 }
 
 void Picture_Box::Draw_Segments(std::span<const Segment> segments) {
+  ++drawings_;
   Fit_Image();
   // Format_RGB32: one 32-bit pixel each, rows bytesPerLine() apart.
   Draw_Lines(reinterpret_cast<uint32_t*>(image_.bits()), image_.width(), image_.height(),

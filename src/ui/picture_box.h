@@ -20,6 +20,9 @@ class Picture_Box : public QWidget {
   // what falls outside the picture is clipped.
   void Draw_Segments(std::span<const Segment> segments);
 
+  // How many times segments were drawn since the box was made: one a redraw.
+  int Drawings() const { return drawings_; }
+
   // The picture as drawn so far, the size of the widget.
   const QImage& Image() {
     Fit_Image();
@@ -36,4 +39,5 @@ class Picture_Box : public QWidget {
   void Fit_Image();
 
   QImage image_;  // Format_RGB32
+  int drawings_ = 0;
 };
