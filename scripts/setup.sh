@@ -29,7 +29,10 @@ korvane_install_missing() {
 korvane_configure() {
   local dir=$1
   shift
-  cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/$dir" -G Ninja "$@" >/dev/null
+  # ccache, where it is installed, gives back what an earlier build compiled.
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 }
 
 # Whether a configured build folder has the target: korvane_has_target DIR TARGET
@@ -64,7 +67,6 @@ export KORVANE_ROOT
 # into build-fuzz/ (only they are built there).
 KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_mesh)
 korvane_build_fuzzers() {
-  cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON >/dev/null
+  korvane_configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON
   cmake --build "$KORVANE_ROOT/build-fuzz" --target fuzzers
 }
