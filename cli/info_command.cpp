@@ -69,8 +69,11 @@ int Run_Info(const Info_Options& options) {
 
   if (options.json) {
     std::ostream& out = std::cout;
-    out << "{\n  \"file\": " << Json_String(options.input) << ",\n  \"kind\": \"" << Kind_Name(kind)
-        << "\",\n  \"loaded\": " << (loaded ? "true" : "false") << ",\n  \"faces\": " << store.Nb_Faces
+    out << "{\n  \"file\": " << Json_String(options.input) << ",\n  \"kind\": \"" << Kind_Name(kind) << "\"";
+    // What the read found: the input's format and how many polygons it split into triangles.
+    out << ",\n  \"format\": " << (store.Input_Format.empty() ? "null" : Json_String(store.Input_Format))
+        << ",\n  \"polygons_split\": " << store.Polygons_Split;
+    out << ",\n  \"loaded\": " << (loaded ? "true" : "false") << ",\n  \"faces\": " << store.Nb_Faces
         << ",\n  \"points\": " << points << ",\n  \"points_optimized\": " << store.Nb_Pts_Optimized
         << ",\n  \"message\": " << (outcome.ok ? std::string("null") : Json_String(outcome.message));
     if (options.dump && loaded) {
