@@ -52,13 +52,14 @@ void Dump_Faces(std::ostream& out, const char* name, std::span<const Face3> face
 }
 
 int Run_Info(const Info_Options& options) {
-  const Input_Kind kind = Choose_Input_Kind(options.input, options.from);
-  if (kind == Input_Kind::Unsupported) return 2;
+  const Input_Choice choice = Choose_Input(options.input, options.from);
+  if (!choice.Chosen()) return 2;
+  const Input_Kind kind = choice.kind;
   MeshStore store;
   store.File_Input = options.input;
   Outcome outcome;
   try {
-    outcome = Read_Input(store, kind);
+    outcome = Read_Chosen_Input(store, choice);
   } catch (const std::bad_alloc&) {
     std::cerr << options.input << ": not enough memory while reading it\n";
     return 1;
@@ -69,7 +70,7 @@ int Run_Info(const Info_Options& options) {
 
   if (options.json) {
     std::ostream& out = std::cout;
-    out << "{\n  \"file\": " << Json_String(options.input) << ",\n  \"kind\": \"" << Kind_Name(kind) << "\"";
+    out << "{\n  \"file\": " << Json_String(options.input) << ",\n  \"kind\": \"" << choice.Name() << "\"";
     // What the read found: the input's format and how many polygons it split into triangles.
     out << ",\n  \"format\": " << (store.Input_Format.empty() ? "null" : Json_String(store.Input_Format))
         << ",\n  \"polygons_split\": " << store.Polygons_Split;
@@ -86,7 +87,7 @@ int Run_Info(const Info_Options& options) {
     }
     out << "\n}\n";
   } else {
-    std::cout << options.input << " (" << Kind_Name(kind) << "): " << (loaded ? "loaded" : "not loaded")
+    std::cout << options.input << " (" << choice.Name() << "): " << (loaded ? "loaded" : "not loaded")
               << "\n";
     if (!outcome.ok) std::cout << "  " << outcome.message << "\n";
     // The window's captions are last indices; the counts are one more.
@@ -104,7 +105,7 @@ int Run_Info(const Info_Options& options) {
 Command_Run Add_Info_Command(CLI::App& app) {
   auto options = std::make_shared<Info_Options>();
   CLI::App* command = app.add_subcommand("info", "Load one input and report what the window would show");
-  command->add_option("input", options->input, "An STL, PLY or BAS file (- for standard input)")->required();
+  command->add_option("input", options->input, "An STL, PLY or BAS file, or OBJ, OFF, 3MF, glTF, ... (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
   Add_From_Option(*command, options->from);

@@ -9,7 +9,7 @@
 namespace {
 
 int Run(int argc, char** argv) {
-  CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
+  CLI::App app{"stl2bas: turn STL, PLY, OBJ, OFF, 3MF, glTF and other meshes, and BASIC data files, into BASIC data files"};
   app.require_subcommand(1);
   app.footer(
       "Examples:\n"

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-                  libcli11-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth)
+                  libcli11-dev libbenchmark-dev libassimp-dev clang libclang-rt-14-dev xvfb xauth)
 
 korvane_install_missing() {
   local missing=()

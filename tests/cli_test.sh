@@ -44,8 +44,8 @@ check "missing input" run 1 "$bin" convert "$work/nothing.stl" -o "$work/n.bas"
 check "missing input message" grep -q "Cannot open file: $work/nothing.stl" "$work/err"
 
 # usage errors exit 2
-check "unsupported input" run 2 "$bin" convert "$work/cube.obj" -o -
-check "unsupported message" grep -q "unsupported input: $work/cube.obj" "$work/err"
+check "unsupported input" run 2 "$bin" convert "$work/cube.txt" -o -
+check "unsupported message" grep -q "unsupported input: $work/cube.txt" "$work/err"
 check "-o with two inputs" run 2 "$bin" convert "$cube" "$cube" -o "$work/x.bas"
 check "neither -o nor -d" run 2 "$bin" convert "$cube"
 check "both -o and -d" run 2 "$bin" convert "$cube" -o a.bas -d "$work"
