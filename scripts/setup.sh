@@ -32,7 +32,7 @@ export KORVANE_ROOT
 
 # The fuzz targets of fuzz/, built with clang, libFuzzer and the sanitizers
 # into build-fuzz/ (only they are built there).
-KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip)
+KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip read_scene)
 korvane_build_fuzzers() {
   cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON >/dev/null
