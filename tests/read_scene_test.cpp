@@ -200,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused_Case{"PointBeyondTheFloats", "obj", "v 1e39 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 3\nf 2 4 3\n",
                      "Point 0 of mesh 0 of the scene is not a finite number"},
         Refused_Case{"OneTriangle", "obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n",
-                     "1 triangle in the scene: a mesh needs at least two"},
+                     "3 points and 1 triangle in the scene: a mesh needs at least two of each"},
         Refused_Case{"OnlyLines", "obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n", "a mesh needs at least two"},
         Refused_Case{"NotAnObj", "obj", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "obj reader"},
         Refused_Case{"EmptyOff", "off", "", "off reader"}),

@@ -148,6 +148,16 @@ Outcome Check_Ply_Count(const Ply_Element& element, Ply_Format format, uint64_t 
   return Outcome::Failure(declares + " of at least " + std::to_string(least) + " bytes" + has);
 }
 
+Outcome Check_Ply_Counts(const Ply_Header& header, uint64_t input_size) {
+  for (const Ply_Element& element : header.elements)
+    if (element.declared_as_text)
+      if (Outcome fits = Check_Ply_Count(element, Ply_Format::Ascii, input_size); !fits.ok) return fits;
+  if (header.format != Ply_Format::Ascii)
+    for (const Ply_Element& element : header.elements)
+      if (Outcome fits = Check_Ply_Count(element, header.format, input_size); !fits.ok) return fits;
+  return Outcome::Success();
+}
+
 Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, const std::string& name) {
   std::string_view line;
   while (file.Next(line)) {
@@ -170,6 +180,7 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, const std::string
 
     Ply_Element element;
     element.line = line_number;
+    element.declared_as_text = header.format == Ply_Format::Ascii;
     if (Contains(line, kElementVertex)) {
       element.kind = Element_Kind::Vertex;
       element.count = Keyword_Count(line, kElementVertex);
@@ -210,11 +221,7 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, const std::string
         return Outcome::Failure(At_Line(line_number) + "the header ends without an \"element face\" line");
       if (header.format == Ply_Format::Ascii) return Outcome::Success();
       if (Outcome typed = Check_Binary_Header(header); !typed.ok) return typed;
-      if (file.Size_Known())
-        for (const Ply_Element& declared : header.elements)
-          if (Outcome fits = Check_Ply_Count(declared, header.format, static_cast<uint64_t>(file.Input_Size()));
-              !fits.ok)
-            return fits;
+      if (file.Size_Known()) return Check_Ply_Counts(header, static_cast<uint64_t>(file.Input_Size()));
       return Outcome::Success();
     }
   }

@@ -42,6 +42,9 @@ struct Ply_Element {
   int64_t line = 0;  // the header line that declares it
   std::string name;  // "element vertex", "element face", "element <name>"
   std::vector<Ply_Property> properties;
+  // No format line other than "format ascii" came before it: its count was
+  // checked as an ASCII file's as soon as it was read.
+  bool declared_as_text = true;
 
   // The least bytes one entry takes in a binary file: every scalar, and
   // every list's count with no items.
@@ -75,3 +78,7 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, const std::string
 // Whether `count` entries of `element` fit in `input_size` bytes, read in
 // `format`; the refusal names the element's line.
 Outcome Check_Ply_Count(const Ply_Element& element, Ply_Format format, uint64_t input_size);
+
+// Every check of the header's counts against `input_size` that a file meets
+// as its header is read: a stream's, once it has ended.
+Outcome Check_Ply_Counts(const Ply_Header& header, uint64_t input_size);

@@ -69,15 +69,7 @@ Outcome Ply_Mesh::Add_Face(int32_t index, std::span<const int32_t> corners, int6
   return Outcome::Success();
 }
 
-Outcome Ply_Mesh::Finish(bool ended, uint64_t input_size) {
-  if (!sized_ && ended)
-    // The stream has ended before its last entry: its counts meet the same
-    // check as a file's, now that its size is known.
-    for (const Ply_Element& element : header_.elements)
-      if (Outcome fits = Check_Ply_Count(element, header_.format, input_size); !fits.ok) {
-        mesh_.Nb_Pts_Normal = mesh_.Nb_Faces = 0;  // as a file refused in its header leaves them
-        return fits;
-      }
+Outcome Ply_Mesh::Finish() {
   // Each face the input did not hold is one zero triangle.
   const int64_t faces = triangles_ + (header_.faces - faces_read_);
   if (faces > kMax_Triangles)

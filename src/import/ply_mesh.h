@@ -46,10 +46,12 @@ class Ply_Mesh {
   Outcome Add_Face(int32_t index, std::span<const int32_t> corners, int64_t line);
 
   // Ends the read: the counters and every array for the entries read, and
-  // its outcome. `ended` tells that the input ended before its last entry;
-  // `input_size` is then, for a stream, its size now known, against which
-  // its counts are checked as a file's were.
-  Outcome Finish(bool ended, uint64_t input_size);
+  // its outcome.
+  Outcome Finish();
+
+  // A stream refused once its counts are checked leaves the counters as a
+  // file refused in its header does.
+  void Refused_For_Its_Size() { mesh_.Nb_Pts_Normal = mesh_.Nb_Faces = 0; }
 
  private:
   void Grow_Vertices(int32_t index);

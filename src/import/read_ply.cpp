@@ -92,5 +92,20 @@ Outcome Read_Ply(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
   }
   if (!outcome.ok) return outcome;
   if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, name));
-  return built.Finish(ended, file.Bytes_Consumed());
+  if (!file.Size_Known()) {
+    // A stream's counts meet the checks a file's met as its header was
+    // read, against its size: as much of it as they need. Entries of no
+    // bytes (a binary element without properties) can declare more than
+    // was read; the rest of the stream then tells.
+    Outcome fits = Check_Ply_Counts(header, file.Bytes_Consumed());
+    char rest[1 << 16];
+    while (!fits.ok && !ended && file.Read_Raw(rest, sizeof rest) > 0)
+      fits = Check_Ply_Counts(header, file.Bytes_Consumed());
+    if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, name));
+    if (!fits.ok) {
+      built.Refused_For_Its_Size();
+      return fits;
+    }
+  }
+  return built.Finish();
 }

@@ -193,9 +193,10 @@ Outcome Build_Mesh(const std::vector<Placed_Mesh>& placed, Mesh_Arrays& mesh) {
   if (!Size_Derived_Arrays(mesh))
     return Outcome::Failure("Not enough memory for " + std::to_string(points) + " points and " +
                             std::to_string(triangles) + " triangles");
-  if (triangles < 2)
-    return Outcome::Silent(std::to_string(triangles) + (triangles == 1 ? " triangle" : " triangles") +
-                           " in the scene: a mesh needs at least two");
+  if (triangles < 2 || points < 2)
+    return Outcome::Silent(std::to_string(points) + (points == 1 ? " point and " : " points and ") +
+                           std::to_string(triangles) + (triangles == 1 ? " triangle" : " triangles") +
+                           " in the scene: a mesh needs at least two of each");
   return Outcome::Success();
 }
 

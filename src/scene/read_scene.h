@@ -32,8 +32,8 @@ struct Scene_Input {
 
 // Reads every byte of `source` and hands them to the library. Writes
 // Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and
-// Polygons_Split, and sizes the derived arrays. Succeeds with two triangles
-// or more. Refuses what the library cannot read (with its reason), a point
+// Polygons_Split, and sizes the derived arrays. Succeeds with two points and
+// two triangles or more. Refuses what the library cannot read (with its reason), a point
 // that is not a finite number (once placed), a face naming a point its mesh
 // lacks, more points or triangles than the counters hold, and an OFF file
 // whose header declares more than its size can hold (checked before the
