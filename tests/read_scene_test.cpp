@@ -194,9 +194,11 @@ INSTANTIATE_TEST_SUITE_P(
     Files, Read_Scene_Refused,
     testing::Values(
         Refused_Case{"OffCountsBeyondTheFile", "off", "OFF\n100000000 100000000 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n",
-                     "The OFF header declares 100000000 vertices and 100000000 faces, but the file has only 52 bytes"},
-        Refused_Case{"OffCountsAfterComments", "off", "# made by hand\nOFF # cube\n# counts\n9999 2 0\n0 0 0\n",
-                     "declares 9999 vertices and 2 faces"},
+                     "The OFF header declares a count of 100000000, but the file has only 52 bytes"},
+        Refused_Case{"OffCountsAfterComments", "off", "# made by hand 99999\nOFF # cube 99999\n# counts\n9 2 9999\n0 0 0\n",
+                     "declares a count of 9999"},
+        Refused_Case{"OffKeywordRunningIntoACount", "off", "\tOFF1873121994 1nan0an0\n* 00\n",
+                     "declares a count of 1873121994"},
         Refused_Case{"PointBeyondTheFloats", "obj", "v 1e39 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 3\nf 2 4 3\n",
                      "Point 0 of mesh 0 of the scene is not a finite number"},
         Refused_Case{"OneTriangle", "obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n",
@@ -211,6 +213,8 @@ TEST(Read_Scene, TheLibrarysFormatsByExtension) {
     EXPECT_TRUE(Reads_Scene_Format(extension)) << extension;
   for (const char* extension : {"", "bas", "txt", "obj2", "gltf.bin"}) EXPECT_FALSE(Reads_Scene_Format(extension)) << extension;
   EXPECT_TRUE(Check_Off_Counts("OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n").ok);
+  // Numbers after the header's line are coordinates and corners.
+  EXPECT_TRUE(Check_Off_Counts("4OFF\n3 1 0\n0 0 0 0\n1 0 0 100000\n0 1 0 0\n3 0 1 2\n").ok);
 }
 
 }  // namespace

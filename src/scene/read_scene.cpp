@@ -216,36 +216,35 @@ bool Reads_Scene_Format(std::string_view extension) {
 }
 
 Outcome Check_Off_Counts(std::string_view bytes) {
-  // The words of the header, passing over comment lines.
+  // The header's lines: up to the end of the line that holds its second
+  // number, comments passed over. Every number there may be read as a count
+  // (the keyword may even run into the first one, "OFF8"), so each is
+  // checked.
+  uint64_t largest = 0;
+  int numbers = 0;
   size_t at = 0;
-  auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  auto next_word = [&]() {
-    for (;;) {
-      while (at < bytes.size() && is_space(bytes[at])) ++at;
-      if (at < bytes.size() && bytes[at] == '#') {
-        while (at < bytes.size() && bytes[at] != '\n') ++at;
+  while (at < bytes.size() && numbers < 2) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(at, end - at);
+    line = line.substr(0, line.find('#'));
+    for (size_t i = 0; i < line.size();) {
+      if (line[i] < '0' || line[i] > '9') {
+        ++i;
         continue;
       }
-      break;
+      uint64_t value = 0;
+      for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+        value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(line[i] - '0'), uint64_t{1} << 40);
+      largest = std::max(largest, value);
+      ++numbers;
     }
-    const size_t start = at;
-    while (at < bytes.size() && !is_space(bytes[at]) && bytes[at] != '#') ++at;
-    return bytes.substr(start, at - start);
-  };
-  std::string_view word = next_word();
-  if (Lower(word).find("off") != std::string::npos) word = next_word();
-  uint64_t counts[2] = {0, 0};
-  for (uint64_t& count : counts) {
-    for (char c : word) {
-      if (c < '0' || c > '9') break;
-      count = std::min<uint64_t>(count * 10 + static_cast<uint64_t>(c - '0'), uint64_t{1} << 40);
-    }
-    word = next_word();
+    at = end + 1;
   }
-  if (counts[0] <= bytes.size() / 2 && counts[1] <= bytes.size() / 2) return Outcome::Success();
-  return Outcome::Failure("The OFF header declares " + std::to_string(counts[0]) + " vertices and " +
-                          std::to_string(counts[1]) + " faces, but the file has only " +
-                          std::to_string(bytes.size()) + " bytes");
+  // A vertex takes at least "0 0 0" and a line end, a face more.
+  if (largest <= bytes.size() / 2) return Outcome::Success();
+  return Outcome::Failure("The OFF header declares a count of " + std::to_string(largest) +
+                          ", but the file has only " + std::to_string(bytes.size()) + " bytes");
 }
 
 Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,

@@ -46,5 +46,6 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
 bool Reads_Scene_Format(std::string_view extension);
 
 // The counts an OFF header declares checked against the bytes that hold
-// them: each vertex takes at least two bytes, and so does each face.
+// them: each vertex takes at least two bytes, and so does each face. Every
+// number of the header's lines counts, however the library would read it.
 Outcome Check_Off_Counts(std::string_view bytes);
