@@ -1,9 +1,10 @@
-// The general mesh library's road for OBJ (first byte even) and OFF (odd),
-// the rest of the input being the file: the read ends with an outcome, the
-// same from a pipe as from the file, a loaded mesh keeps the store's
-// invariants (every corner within its points, every coordinate finite, the
-// optimized mesh exactly the merge), and memory stays bounded: the fuzzer's
-// memory limit stops a run that an OFF header's counts would blow up.
+// The road of the formats beyond the window's: OBJ through assimp (first
+// byte even) and OFF through our own reader (odd), the rest of the input
+// being the file. The read ends with an outcome, the same from a pipe as
+// from the file, a loaded mesh keeps the store's invariants (every corner
+// within its points, every coordinate finite, the optimized mesh exactly the
+// merge), and memory stays bounded: the fuzzer's memory limit stops a run
+// that a header's counts would blow up.
 #include <cstdint>
 
 #include "check_preview.h"

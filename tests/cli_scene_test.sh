@@ -37,7 +37,7 @@ check "unknown extension named" grep -q "unsupported input: $work/notes.xyz123" 
 check "unknown --from" run 2 "$bin" info - --from xyz123 <"$work/notes.xyz123"
 printf 'OFF\n100000000 100000000 0\n0 0 0\n' >"$work/bad.off"
 check "bad OFF refused" run 1 "$bin" convert "$work/bad.off" -o "$work/bad.bas"
-check "bad OFF says why" grep -q "The OFF header declares a count of 100000000" "$work/err"
+check "bad OFF says why" grep -q "Line 2: the OFF header declares 100000000 vertices" "$work/err"
 check "bad OFF writes nothing" test ! -e "$work/bad.bas"
 
 # Binary PLY files of both byte orders, from a file and from a pipe.

@@ -18,6 +18,7 @@
 
 #include "core/flat_array.h"
 #include "core/parse_number.h"
+#include "scene/read_off.h"
 
 namespace {
 
@@ -215,47 +216,14 @@ bool Reads_Scene_Format(std::string_view extension) {
   return importer.IsExtensionSupported("." + Lower(extension));
 }
 
-Outcome Check_Off_Counts(std::string_view bytes) {
-  // The header's lines: up to the end of the line that holds its second
-  // number, comments passed over. Every number there may be read as a count
-  // (the keyword may even run into the first one, "OFF8"), so each is
-  // checked.
-  uint64_t largest = 0;
-  int numbers = 0;
-  size_t at = 0;
-  while (at < bytes.size() && numbers < 2) {
-    size_t end = bytes.find('\n', at);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(at, end - at);
-    line = line.substr(0, line.find('#'));
-    for (size_t i = 0; i < line.size();) {
-      if (line[i] < '0' || line[i] > '9') {
-        ++i;
-        continue;
-      }
-      uint64_t value = 0;
-      for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
-        value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(line[i] - '0'), uint64_t{1} << 40);
-      largest = std::max(largest, value);
-      ++numbers;
-    }
-    at = end + 1;
-  }
-  // A vertex takes at least "0 0 0" and a line end, a face more.
-  if (largest <= bytes.size() / 2) return Outcome::Success();
-  return Outcome::Failure("The OFF header declares a count of " + std::to_string(largest) +
-                          ", but the file has only " + std::to_string(bytes.size()) + " bytes");
-}
-
 Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
                     const Scene_Input& input) {
+  if (Lower(input.format) == "off") return Read_Off(source, name, mesh, progress);
   mesh.Input_Format = Lower(input.format);
   mesh.Nb_Pts_Normal = mesh.Nb_Faces = -1;  // until the scene is read
   if (progress && !progress->Update("Reading", 0)) return Outcome::Cancelled();
   std::string bytes;
   if (!Read_All(source, bytes)) return Outcome::Failure("Cannot read file: " + name);
-  if (mesh.Input_Format == "off")
-    if (Outcome fits = Check_Off_Counts(bytes); !fits.ok) return fits;
 
   Assimp::Importer importer;
   // Files the input names come from its folder only, never from the

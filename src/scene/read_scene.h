@@ -30,22 +30,16 @@ struct Scene_Input {
   std::string folder;
 };
 
-// Reads every byte of `source` and hands them to the library. Writes
+// Reads every byte of `source` and hands them to the library; an OFF file
+// is read by Read_Off (read_off.h) instead. Writes
 // Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and
 // Polygons_Split, and sizes the derived arrays. Succeeds with two points and
 // two triangles or more. Refuses what the library cannot read (with its reason), a point
 // that is not a finite number (once placed), a face naming a point its mesh
-// lacks, more points or triangles than the counters hold, and an OFF file
-// whose header declares more than its size can hold (checked before the
-// library sizes anything from it). Throws std::bad_alloc when memory runs
-// out. `name` names the input in messages.
+// lacks, and more points or triangles than the counters hold. Throws
+// std::bad_alloc when memory runs out. `name` names the input in messages.
 Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
                     const Scene_Input& input);
 
 // Whether the library reads files of this extension ("obj"; any case).
 bool Reads_Scene_Format(std::string_view extension);
-
-// The counts an OFF header declares checked against the bytes that hold
-// them: each vertex takes at least two bytes, and so does each face. Every
-// number of the header's lines counts, however the library would read it.
-Outcome Check_Off_Counts(std::string_view bytes);
