@@ -212,7 +212,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refused_Case{"OneTriangle", "obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n",
                      "3 points and 1 triangle in the scene: a mesh needs at least two of each"},
         Refused_Case{"OnlyLines", "obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n", "a mesh needs at least two"},
-        Refused_Case{"NotAnObj", "obj", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "obj reader"},
+        Refused_Case{"ObjWithANulByte", "obj", std::string("# A\0a\0nd\nmtllib x", 18),
+                     "Not an OBJ file: byte 3 is a NUL, and an OBJ file is text"},
+        Refused_Case{"APictureIsNotAnObj", "obj", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "byte 8 is a NUL"},
+        Refused_Case{"NoMeshInTheObj", "obj", "# only a comment\no empty\n", "obj reader"},
         Refused_Case{"EmptyOff", "off", "", "The file ends before the OFF header's vertex and face counts"}),
     [](const testing::TestParamInfo<Refused_Case>& info) { return info.param.name; });
 

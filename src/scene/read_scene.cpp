@@ -224,6 +224,11 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
   if (progress && !progress->Update("Reading", 0)) return Outcome::Cancelled();
   std::string bytes;
   if (!Read_All(source, bytes)) return Outcome::Failure("Cannot read file: " + name);
+  // An OBJ file is text. assimp's OBJ parser (5.2.5) takes a NUL byte for
+  // the end of its buffer in some places and not in others, and a file of
+  // text and NUL bytes made it write outside its memory (found by fuzzing).
+  if (const size_t nul = bytes.find('\0'); mesh.Input_Format == "obj" && nul != std::string::npos)
+    return Outcome::Failure("Not an OBJ file: byte " + std::to_string(nul) + " is a NUL, and an OBJ file is text");
 
   Assimp::Importer importer;
   // Files the input names come from its folder only, never from the
