@@ -4,7 +4,8 @@
 // from the file, a loaded mesh keeps the store's invariants (every corner
 // within its points, every coordinate finite, the optimized mesh exactly the
 // merge), and memory stays bounded: the fuzzer's memory limit stops a run
-// that a header's counts would blow up.
+// that a header's counts would blow up. The library runs in a child process,
+// so its crashes are outcomes here too.
 #include <cstdint>
 
 #include "check_preview.h"

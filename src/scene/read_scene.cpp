@@ -17,6 +17,7 @@
 #include <assimp/scene.h>
 
 #include "core/flat_array.h"
+#include "core/isolated_run.h"
 #include "core/parse_number.h"
 #include "scene/read_off.h"
 
@@ -191,9 +192,6 @@ Outcome Build_Mesh(const std::vector<Placed_Mesh>& placed, Mesh_Arrays& mesh) {
     }
     first_point += static_cast<int32_t>(source.mNumVertices);
   }
-  if (!Size_Derived_Arrays(mesh))
-    return Outcome::Failure("Not enough memory for " + std::to_string(points) + " points and " +
-                            std::to_string(triangles) + " triangles");
   if (triangles < 2 || points < 2)
     return Outcome::Silent(std::to_string(points) + (points == 1 ? " point and " : " points and ") +
                            std::to_string(triangles) + (triangles == 1 ? " triangle" : " triangles") +
@@ -208,6 +206,78 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+// The library's work on the input's bytes: the scene as one normal mesh
+// (Pts_Normal, Faces_Normal, their counters and Polygons_Split), and the
+// outcome.
+Outcome Import_Scene(const std::string& bytes, const Scene_Input& input, const std::string& format,
+                     Mesh_Arrays& mesh) {
+  Assimp::Importer importer;
+  // Files the input names come from its folder only, never from the
+  // current one.
+  importer.SetIOHandler(new Companion_Files(input.folder));
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
+  // Validation only: no joining of vertices, no triangulation.
+  const aiScene* scene =
+      importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure, format.c_str());
+  if (!scene) {
+    const std::string why = importer.GetErrorString();
+    if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
+    return Outcome::Failure("Not a mesh the " + format + " reader can read: " +
+                            (why.empty() ? std::string("no reason given") : why));
+  }
+  if (!scene->mRootNode || scene->mNumMeshes == 0) return Outcome::Silent("The scene holds no mesh");
+  std::vector<Placed_Mesh> placed;
+  if (Outcome walked = Place_Meshes(*scene, placed); !walked.ok) return walked;
+  return Build_Mesh(placed, mesh);
+}
+
+// A child's result as bytes: the outcome, the counters, then the arrays.
+template <typename T>
+void Put(std::string& out, const T& value) {
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+template <typename T>
+bool Take(std::string_view& in, T& value) {
+  if (in.size() < sizeof value) return false;
+  std::memcpy(&value, in.data(), sizeof value);
+  in.remove_prefix(sizeof value);
+  return true;
+}
+
+std::string Pack(const Outcome& outcome, const Mesh_Arrays& mesh) {
+  std::string out;
+  Put(out, static_cast<uint8_t>(outcome.ok));
+  Put(out, static_cast<uint8_t>(outcome.shown));
+  Put(out, static_cast<uint64_t>(outcome.message.size()));
+  out += outcome.message;
+  Put(out, mesh.Nb_Pts_Normal);
+  Put(out, mesh.Nb_Faces);
+  Put(out, mesh.Polygons_Split);
+  Put(out, static_cast<uint64_t>(mesh.Pts_Normal.size()));
+  Put(out, static_cast<uint64_t>(mesh.Faces_Normal.size()));
+  out.append(reinterpret_cast<const char*>(mesh.Pts_Normal.data()), mesh.Pts_Normal.size() * sizeof(Point3));
+  out.append(reinterpret_cast<const char*>(mesh.Faces_Normal.data()), mesh.Faces_Normal.size() * sizeof(Face3));
+  return out;
+}
+
+bool Unpack(std::string_view in, Outcome& outcome, Mesh_Arrays& mesh) {
+  uint8_t ok = 0, shown = 0;
+  uint64_t length = 0, points = 0, faces = 0;
+  if (!Take(in, ok) || !Take(in, shown) || !Take(in, length) || in.size() < length) return false;
+  outcome.ok = ok != 0;
+  outcome.shown = shown != 0;
+  outcome.message.assign(in.substr(0, length));
+  in.remove_prefix(length);
+  if (!Take(in, mesh.Nb_Pts_Normal) || !Take(in, mesh.Nb_Faces) || !Take(in, mesh.Polygons_Split) ||
+      !Take(in, points) || !Take(in, faces) || in.size() != points * sizeof(Point3) + faces * sizeof(Face3))
+    return false;
+  mesh.Pts_Normal.Size_Zeroed(points);
+  mesh.Faces_Normal.Size_Zeroed(faces);
+  if (points > 0) std::memcpy(mesh.Pts_Normal.data(), in.data(), points * sizeof(Point3));
+  if (faces > 0) std::memcpy(mesh.Faces_Normal.data(), in.data() + points * sizeof(Point3), faces * sizeof(Face3));
+  return true;
+}
+
 }  // namespace
 
 bool Reads_Scene_Format(std::string_view extension) {
@@ -217,9 +287,10 @@ bool Reads_Scene_Format(std::string_view extension) {
 }
 
 Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
-                    const Scene_Input& input) {
+                   const Scene_Input& input) {
   if (Lower(input.format) == "off") return Read_Off(source, name, mesh, progress);
-  mesh.Input_Format = Lower(input.format);
+  const std::string format = Lower(input.format);
+  mesh.Input_Format = format;
   mesh.Nb_Pts_Normal = mesh.Nb_Faces = -1;  // until the scene is read
   if (progress && !progress->Update("Reading", 0)) return Outcome::Cancelled();
   std::string bytes;
@@ -227,27 +298,38 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
   // An OBJ file is text. assimp's OBJ parser (5.2.5) takes a NUL byte for
   // the end of its buffer in some places and not in others, and a file of
   // text and NUL bytes made it write outside its memory (found by fuzzing).
-  if (const size_t nul = bytes.find('\0'); mesh.Input_Format == "obj" && nul != std::string::npos)
+  if (const size_t nul = bytes.find('\0'); format == "obj" && nul != std::string::npos)
     return Outcome::Failure("Not an OBJ file: byte " + std::to_string(nul) + " is a NUL, and an OBJ file is text");
 
-  Assimp::Importer importer;
-  // Files the input names come from its folder only, never from the
-  // current one.
-  importer.SetIOHandler(new Companion_Files(input.folder));
-  importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
-  // Validation only: no joining of vertices, no triangulation.
-  const aiScene* scene =
-      importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure, mesh.Input_Format.c_str());
-  if (!scene) {
-    const std::string why = importer.GetErrorString();
-    if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
-    return Outcome::Failure("Not a mesh the " + mesh.Input_Format + " reader can read: " +
-                            (why.empty() ? std::string("no reason given") : why));
+  // The library runs apart: its OBJ parser, for one, writes outside its
+  // memory on some malformed files (found by fuzzing), and a crash there
+  // must not end the converter.
+  std::string packed;
+  const Isolated_End end = Run_Isolated(
+      [&] {
+        Mesh_Arrays scene;
+        scene.Nb_Pts_Normal = scene.Nb_Faces = -1;
+        const Outcome outcome = Import_Scene(bytes, input, format, scene);
+        return Pack(outcome, scene);
+      },
+      packed);
+  Outcome outcome;
+  switch (end) {
+    case Isolated_End::Out_Of_Memory: throw std::bad_alloc();
+    case Isolated_End::Crashed:
+      return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
+    case Isolated_End::Not_Started:
+      // No child process could be made: the library runs here.
+      outcome = Import_Scene(bytes, input, format, mesh);
+      break;
+    case Isolated_End::Done:
+      if (!Unpack(packed, outcome, mesh))
+        return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
+      break;
   }
-  if (!scene->mRootNode || scene->mNumMeshes == 0) return Outcome::Silent("The scene holds no mesh");
-  std::vector<Placed_Mesh> placed;
-  if (Outcome walked = Place_Meshes(*scene, placed); !walked.ok) return walked;
-  Outcome built = Build_Mesh(placed, mesh);
+  if (!Size_Derived_Arrays(mesh))
+    return Outcome::Failure("Not enough memory for " + std::to_string(int64_t{mesh.Nb_Pts_Normal} + 1) +
+                            " points and " + std::to_string(int64_t{mesh.Nb_Faces} + 1) + " triangles");
   if (progress && !progress->Update("Reading", 80)) return Outcome::Cancelled();
-  return built;
+  return outcome;
 }

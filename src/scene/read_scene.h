@@ -30,8 +30,10 @@ struct Scene_Input {
   std::string folder;
 };
 
-// Reads every byte of `source` and hands them to the library; an OFF file
-// is read by Read_Off (read_off.h) instead. Writes
+// Reads every byte of `source` and hands them to the library, which runs in
+// a child process (isolated_run.h): fuzzing found OBJ files on which it
+// writes outside its memory, and its crash must not end the program. An
+// OFF file is read by Read_Off (read_off.h) instead. Writes
 // Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and
 // Polygons_Split, and sizes the derived arrays. Succeeds with two points and
 // two triangles or more. Refuses what the library cannot read (with its reason), a point
