@@ -16,6 +16,7 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
 #else
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <sys/wait.h>
@@ -51,6 +52,9 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
   }
   if (child == 0) {
     ::close(ends[0]);
+    // A crash ends the child quietly: the parent reports it. (Handlers the
+    // parent installed, a checker's or a fuzzer's, are not the child's.)
+    for (int signal_number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) ::signal(signal_number, SIG_DFL);
     char status = kDone;
     std::string bytes;
     try {
