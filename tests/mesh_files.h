@@ -166,7 +166,10 @@ inline std::string Ply_File(const Test_Mesh& mesh, const Ply_Layout& layout,
     for (const std::vector<int32_t>& face : mesh.faces) {
       if (ascii) {
         std::string line = std::to_string(face.size());
-        for (int32_t corner : face) line += " " + std::to_string(corner);
+        for (int32_t corner : face) {
+          line += ' ';
+          line += std::to_string(corner);
+        }
         out.Text(line + (layout.extras ? " 2 0.5 0.25" : "") + "\n");
         continue;
       }

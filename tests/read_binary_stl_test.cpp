@@ -49,7 +49,7 @@ TEST(Binary_Stl, SizeDecidesWhateverTheHeaderSays) {
   std::mt19937 random(3);
   const std::vector<Test_Facet> facets = Random_Facets(random, 12);
   // A header that starts like an ASCII file, even with a facet line in it.
-  for (const std::string header : {"solid unit_cube", "solid x\n  facet normal 0 0 1\n", ""}) {
+  for (const char* header : {"solid unit_cube", "solid x\n  facet normal 0 0 1\n", ""}) {
     SCOPED_TRACE(header);
     MeshStore store;
     ASSERT_TRUE(Read_Both_Ways(store, Input_Kind::Stl, Binary_Stl(facets, header)).ok);
@@ -62,7 +62,7 @@ TEST(Binary_Stl, SizeDecidesWhateverTheHeaderSays) {
 TEST(Binary_Stl, WrongSizeGivesBothSizes) {
   std::mt19937 random(5);
   const std::string file = Binary_Stl(Random_Facets(random, 12));
-  for (const std::string bytes : {file.substr(0, file.size() - 1), file + "x", file.substr(0, 84),
+  for (const std::string& bytes : {file.substr(0, file.size() - 1), file + "x", file.substr(0, 84),
                                   file.substr(0, 100), file + file}) {
     MeshStore store;
     store.Object_Loaded = true;

@@ -36,7 +36,9 @@ Outcome Read_Scene_Bytes(MeshStore& store, const std::string& format, const std:
   EXPECT_EQ(piped.message, outcome.message);
   EXPECT_EQ(streamed.Nb_Faces, store.Nb_Faces);
   EXPECT_EQ(streamed.Nb_Pts_Normal, store.Nb_Pts_Normal);
-  if (outcome.ok) EXPECT_TRUE(Same_Entries(streamed.Pts_Normal, store.Pts_Normal, store.Nb_Pts_Normal));
+  if (outcome.ok) {
+    EXPECT_TRUE(Same_Entries(streamed.Pts_Normal, store.Pts_Normal, store.Nb_Pts_Normal));
+  }
   return outcome;
 }
 
@@ -70,7 +72,10 @@ std::string Obj_Text(const Test_Mesh& mesh) {
     text += "v " + Shortest_Float_Text(p.X) + " " + Shortest_Float_Text(p.Y) + " " + Shortest_Float_Text(p.Z) + "\n";
   for (const std::vector<int32_t>& face : mesh.faces) {
     text += "f";
-    for (int32_t c : face) text += " " + std::to_string(c + 1);
+    for (int32_t c : face) {
+      text += ' ';
+      text += std::to_string(c + 1);
+    }
     text += "\n";
   }
   return text;
@@ -82,7 +87,10 @@ std::string Off_Text(const Test_Mesh& mesh) {
     text += Shortest_Float_Text(p.X) + " " + Shortest_Float_Text(p.Y) + " " + Shortest_Float_Text(p.Z) + "\n";
   for (const std::vector<int32_t>& face : mesh.faces) {
     text += std::to_string(face.size());
-    for (int32_t c : face) text += " " + std::to_string(c);
+    for (int32_t c : face) {
+      text += ' ';
+      text += std::to_string(c);
+    }
     text += "\n";
   }
   return text;
@@ -101,7 +109,8 @@ TEST(Read_Scene, PolygonsReadAsTheirPlyFile) {
       for (size_t k = 0; k < face.size(); ++k) face[k] = static_cast<int32_t>((face[0] + 7 * k) % 60);
     MeshStore ply;
     ASSERT_TRUE(Read_Bytes(ply, Input_Kind::Ply, Ply_File(mesh, Ply_Layout{})).ok);
-    for (const auto& [format, text] : {std::pair{"obj", Obj_Text(mesh)}, std::pair{"off", Off_Text(mesh)}}) {
+    const std::pair<const char*, std::string> forms[] = {{"obj", Obj_Text(mesh)}, {"off", Off_Text(mesh)}};
+    for (const auto& [format, text] : forms) {
       SCOPED_TRACE(format);
       MeshStore scene;
       const Outcome outcome = Read_Scene_Bytes(scene, format, text);
@@ -228,11 +237,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Read_Off, HeaderFormsAndPolygons) {
   const std::string body = "0 0 0 255 0 0\n1 0 0\n\n1 1 0 # a comment\n0 1 0\n0 2 0\n";
   const std::string faces = "11 0 1 2 3 4 0 1 2 3 4 1 9 9\n2 0 1\n1 3\n3 4 3 2 0.5 0.5 0.5\n";
-  for (const std::string& head : {"OFF\n5 4 0\n", "OFF 5 4 0\n", "# made by hand\nCOFF\n\n5 4\n",
+  for (const char* head : {"OFF\n5 4 0\n", "OFF 5 4 0\n", "# made by hand\nCOFF\n\n5 4\n",
                                   "nOFF 3\n5 4 0\n", "4OFF\n5 4 0\n", "5 4 0\n"}) {
     SCOPED_TRACE(head);
     MeshStore store;
-    const Outcome outcome = Read_Scene_Bytes(store, "off", head + body + faces);
+    const Outcome outcome = Read_Scene_Bytes(store, "off", std::string(head) + body + faces);
     ASSERT_TRUE(outcome.ok) << outcome.message;
     EXPECT_EQ(store.Nb_Pts_Normal, 4);
     EXPECT_EQ(store.Pts_Normal[2].Y, 1.0f);

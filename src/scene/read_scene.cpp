@@ -283,7 +283,9 @@ bool Unpack(std::string_view in, Outcome& outcome, Mesh_Arrays& mesh) {
 bool Reads_Scene_Format(std::string_view extension) {
   if (extension.empty() || extension.size() > 16) return false;
   const Assimp::Importer importer;
-  return importer.IsExtensionSupported("." + Lower(extension));
+  std::string dotted = ".";
+  dotted += Lower(extension);
+  return importer.IsExtensionSupported(dotted);
 }
 
 Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
