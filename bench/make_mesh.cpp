@@ -1,10 +1,14 @@
-// Writes a closed torus as ASCII STL or ASCII PLY, for timing conversions.
-// Every grid point is shared by six facets, as in a real closed mesh.
+// Writes a closed torus as ASCII or binary STL or PLY, for timing
+// conversions. Every grid point is shared by six facets, as in a real closed
+// mesh.
 //
-//   make_mesh FACETS FORMAT OUT     FORMAT: stl-e | stl-f | ply
+//   make_mesh FACETS FORMAT OUT     FORMAT: stl-e | stl-f | ply | stl-bin | ply-bin
 //
+// The binary forms are little-endian: STL records of 50 bytes, PLY float
+// x, y, z and "list uchar int" faces.
 // FACETS is rounded down to an even grid (2 x rings x segments).
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +24,7 @@ struct Vec {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: make_mesh FACETS stl-e|stl-f|ply OUT\n");
+    std::fprintf(stderr, "usage: make_mesh FACETS stl-e|stl-f|ply|stl-bin|ply-bin OUT\n");
     return 2;
   }
   long facets = std::atol(argv[1]);
@@ -55,7 +59,31 @@ int main(int argc, char** argv) {
     }
   size_t faces = tri.size() / 3;
 
-  if (std::strcmp(format, "ply") == 0) {
+  auto put = [&](const void* bytes, size_t size) { std::fwrite(bytes, 1, size, out); };
+  if (std::strcmp(format, "stl-bin") == 0) {
+    char header[80] = "binary torus";
+    put(header, sizeof header);
+    const uint32_t count = static_cast<uint32_t>(faces);
+    put(&count, 4);
+    for (size_t f = 0; f < faces; ++f) {
+      const float normal[3] = {0, 0, 1};
+      put(normal, sizeof normal);
+      for (int k = 0; k < 3; ++k) put(&grid[tri[3 * f + k]], sizeof(Vec));
+      const uint16_t attribute = 0;
+      put(&attribute, 2);
+    }
+  } else if (std::strcmp(format, "ply-bin") == 0) {
+    std::fprintf(out, "ply\nformat binary_little_endian 1.0\nelement vertex %zu\nproperty float x\n"
+                      "property float y\nproperty float z\nelement face %zu\n"
+                      "property list uchar int vertex_indices\nend_header\n",
+                 grid.size(), faces);
+    put(grid.data(), grid.size() * sizeof(Vec));
+    for (size_t f = 0; f < faces; ++f) {
+      const uint8_t three = 3;
+      put(&three, 1);
+      put(&tri[3 * f], 3 * sizeof(int));
+    }
+  } else if (std::strcmp(format, "ply") == 0) {
     std::fprintf(out, "ply\nformat ascii 1.0\nelement vertex %zu\nproperty float x\nproperty float y\n"
                       "property float z\nelement face %zu\nproperty list uchar int vertex_indices\nend_header\n",
                  grid.size(), faces);

@@ -26,13 +26,13 @@ struct Convert_Options {
 
 // Converts one input into a fresh store; prints why it failed, naming it.
 // Memory running out ends this input's conversion, not the program.
-bool Convert_One(const Convert_Options& options, const std::string& input, Input_Kind kind,
+bool Convert_One(const Convert_Options& options, const std::string& input, const Input_Choice& kind,
                  const std::string& output) {
   const char* doing = "reading it";
   try {
     MeshStore store;
     store.File_Input = input;
-    Outcome read = Read_Input(store, kind);
+    Outcome read = Read_Chosen_Input(store, kind);
     if (!read.ok || !store.Object_Loaded) {
       std::cerr << input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
       return false;
@@ -71,10 +71,10 @@ bool Convert_One(const Convert_Options& options, const std::string& input, Input
 }
 
 int Run_Convert(const Convert_Options& options) {
-  std::vector<Input_Kind> kinds;
+  std::vector<Input_Choice> kinds;
   for (const std::string& input : options.inputs) {
-    kinds.push_back(Choose_Input_Kind(input, options.from));
-    if (kinds.back() == Input_Kind::Unsupported) return 2;
+    kinds.push_back(Choose_Input(input, options.from));
+    if (!kinds.back().Chosen()) return 2;
     if (input == "-" && options.output.empty()) {
       std::cerr << "standard input (-) is written with -o FILE (or -o - for standard output)\n";
       return 2;
@@ -113,7 +113,7 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   auto options = std::make_shared<Convert_Options>();
   CLI::App* command = app.add_subcommand(
       "convert", "Read each input, merge its points and write the optimized mesh as a BASIC data file");
-  command->add_option("inputs", options->inputs, "STL, PLY or BAS files (- for standard input)")->required();
+  command->add_option("inputs", options->inputs, "STL, PLY or BAS files, or OBJ, OFF, 3MF, glTF, ... (- for standard input)")->required();
   auto* output = command->add_option("-o,--output", options->output,
                                      "The output file for a single input (\"-\" for standard output)");
   auto* directory = command->add_option("-d,--directory", options->directory,
@@ -131,7 +131,7 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   command->footer(std::string("Examples:\n"
                               "  stl2bas convert cube.stl -o cube.bas\n"
                               "  stl2bas convert cube.stl -o - --start 100 --step 10\n"
-                              "  stl2bas convert a.stl b.ply -d out\n"
+                              "  stl2bas convert a.stl b.ply part.obj scene.glb -d out\n"
                               "  stl2bas convert - --from stl -o cube.bas < cube.stl\n"
                               "  stl2bas convert bunny.ply -o bunny.bas --up y --fit 400 --faces 1000\n\n") +
                   Shape_Options_Footer);

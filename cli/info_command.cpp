@@ -166,8 +166,9 @@ void Print_Target_Text(std::ostream& out, const Target_Info& info) {
 }
 
 int Run_Info(const Info_Options& options) {
-  const Input_Kind kind = Choose_Input_Kind(options.input, options.from);
-  if (kind == Input_Kind::Unsupported) return 2;
+  const Input_Choice choice = Choose_Input(options.input, options.from);
+  if (!choice.Chosen()) return 2;
+  const Input_Kind kind = choice.kind;
   MeshStore store;
   store.File_Input = options.input;
   Outcome outcome;
@@ -176,7 +177,7 @@ int Run_Info(const Info_Options& options) {
   int32_t normal_faces = 0;  // reducing changes only the optimized mesh
   const char* doing = "reading it";
   try {
-    outcome = Read_Input(store, kind);
+    outcome = Read_Chosen_Input(store, choice);
     loaded = store.Object_Loaded && outcome.ok;
     normal_faces = store.Nb_Faces;
     if (loaded) {
@@ -203,8 +204,11 @@ int Run_Info(const Info_Options& options) {
     std::ostream& out = std::cout;
     out << "{\n  \"file\": " << Json_String(options.input);
     if (!Is_Utf8(options.input)) Dump_Bytes(out, "file_bytes", options.input);
-    out << ",\n  \"kind\": \"" << Kind_Name(kind)
-        << "\",\n  \"loaded\": " << (loaded ? "true" : "false") << ",\n  \"faces\": " << store.Nb_Faces
+    out << ",\n  \"kind\": \"" << choice.Name() << "\"";
+    // What the read found: the input's format and how many polygons it split into triangles.
+    out << ",\n  \"format\": " << (store.Input_Format.empty() ? "null" : Json_String(store.Input_Format))
+        << ",\n  \"polygons_split\": " << store.Polygons_Split;
+    out << ",\n  \"loaded\": " << (loaded ? "true" : "false") << ",\n  \"faces\": " << store.Nb_Faces
         << ",\n  \"points\": " << points << ",\n  \"points_optimized\": " << store.Nb_Pts_Optimized
         << ",\n  \"message\": " << (outcome.ok ? std::string("null") : Json_String(outcome.message));
     Print_Target_Json(out, target);
@@ -218,7 +222,7 @@ int Run_Info(const Info_Options& options) {
     }
     out << "\n}\n";
   } else {
-    std::cout << options.input << " (" << Kind_Name(kind) << "): " << (loaded ? "loaded" : "not loaded")
+    std::cout << options.input << " (" << choice.Name() << "): " << (loaded ? "loaded" : "not loaded")
               << "\n";
     if (!outcome.ok) std::cout << "  " << outcome.message << "\n";
     // The window's captions are last indices; the counts are one more.
@@ -237,7 +241,7 @@ int Run_Info(const Info_Options& options) {
 Command_Run Add_Info_Command(CLI::App& app) {
   auto options = std::make_shared<Info_Options>();
   CLI::App* command = app.add_subcommand("info", "Load one input and report what the window would show");
-  command->add_option("input", options->input, "An STL, PLY or BAS file (- for standard input)")->required();
+  command->add_option("input", options->input, "An STL, PLY or BAS file, or OBJ, OFF, 3MF, glTF, ... (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
   Add_From_Option(*command, options->from);

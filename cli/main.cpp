@@ -12,7 +12,7 @@
 namespace {
 
 int Run(int argc, char** argv) {
-  CLI::App app{"stl2bas: turn ASCII STL, ASCII PLY and BASIC data files into BASIC data files"};
+  CLI::App app{"stl2bas: turn STL, PLY, OBJ, OFF, 3MF, glTF and other meshes, and BASIC data files, into BASIC data files"};
   app.set_help_all_flag("--help-all", "Print this help with every subcommand's options and exit");
   app.set_version_flag("--version", std::string("stl2bas ") + KORVANE_VERSION, "Print the version and exit");
   app.require_subcommand(1);

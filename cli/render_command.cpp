@@ -74,14 +74,15 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
   return false;
 }
 
-int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_normal, const char*& doing);
+int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing);
 
 int Run_Render(const Render_Options& options) {
-  const Input_Kind kind = Choose_Input_Kind(options.input, options.from);
-  if (kind == Input_Kind::Unsupported) return 2;
+  const Input_Choice kind = Choose_Input(options.input, options.from);
+  if (!kind.Chosen()) return 2;
   // A BASIC data file carries only the optimized mesh.
-  const bool show_normal = options.mesh.empty() ? kind != Input_Kind::Bas : options.mesh == "normal";
-  if (show_normal && kind == Input_Kind::Bas) {
+  const bool bas = kind.kind == Input_Kind::Bas;
+  const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
+  if (show_normal && bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
     return 2;
   }
@@ -95,7 +96,7 @@ int Run_Render(const Render_Options& options) {
 }
 
 // Reads the input and writes its picture; `doing` follows the steps.
-int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_normal, const char*& doing) {
+int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing) {
   Picture_Format format{};
   int angles[3] = {};
   int width = 0, height = 0;
@@ -106,7 +107,7 @@ int Draw_Picture(const Render_Options& options, Input_Kind kind, bool show_norma
 
   MeshStore store;
   store.File_Input = options.input;
-  const Outcome read = Read_Input(store, kind);
+  const Outcome read = Read_Chosen_Input(store, kind);
   if (!read.ok || !store.Object_Loaded) {
     std::cerr << options.input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
     return 1;

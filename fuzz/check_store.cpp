@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -114,6 +115,9 @@ void Check_Same_Read(const MeshStore& file, const Outcome& from_file, const Mesh
     Require(!from_stream.ok && !stream.Object_Loaded, "a pipe holding less than it declares is refused");
     return;
   }
+  if (from_file.ok != from_stream.ok || from_file.message != from_stream.message)
+    std::fprintf(stderr, "file: %s\npipe: %s\n", from_file.ok ? "read" : from_file.message.c_str(),
+                 from_stream.ok ? "read" : from_stream.message.c_str());
   Require(from_file.ok == from_stream.ok && from_file.message == from_stream.message &&
               from_file.shown == from_stream.shown,
           "a pipe reads with the outcome of its file");

@@ -1,11 +1,14 @@
 // Read_Stl on any bytes. Besides the store's invariants, the read is
-// compared with a plain walk over the reference lines: the facet count is the
-// number of lines holding "facet normal", and facet f owns the three lines
-// after the one that follows its facet line (points 3f, 3f+1, 3f+2). The
+// compared with a plain walk over the input: an input of exactly 84 + 50 N
+// bytes (N at bytes 80..83) is N binary facets, whose corners are the floats
+// of their records; any other is walked as reference lines: the facet count
+// is the number of lines holding "facet normal", and facet f owns the three
+// lines after the one that follows its facet line (points 3f, 3f+1, 3f+2). The
 // line reader itself must count and hand out exactly the reference lines,
 // also where its buffer is refilled and when the bytes come as a pipe's do,
 // a pipe must read as its file, and the preview must read nothing outside
 // the arrays.
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -65,6 +68,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::vector<std::string_view> lines = Reference_Lines(text);
   Check_Line_Reader(text, lines);
+
+  if (size >= 84) {
+    uint32_t declared;
+    std::memcpy(&declared, data + 80, 4);  // little-endian, as the fuzzing hosts are
+    if (size == 84 + 50 * uint64_t{declared}) {
+      Require(store.Input_Format == "binary-stl", "an input of 84 + 50 N bytes is a binary STL");
+      Require(store.Nb_Faces == int64_t{declared} - 1 && store.Nb_Pts_Normal == 3 * int64_t{declared} - 1,
+              "a binary STL holds the facets its header declares");
+      bool finite = true;
+      for (uint32_t f = 0; f < declared; ++f)
+        for (int k = 0; k < 3; ++k) {
+          Point3 corner;
+          std::memcpy(&corner, data + 84 + 50 * f + 12 + 12 * k, sizeof corner);
+          finite = finite && std::isfinite(corner.X) && std::isfinite(corner.Y) && std::isfinite(corner.Z);
+          Require(std::memcmp(&store.Pts_Normal[3 * f + k], &corner, sizeof corner) == 0,
+                  "a binary facet's corners are the floats of its record");
+          const Face3& face = store.Faces_Normal[f];
+          Require(face.A == int32_t(3 * f) && face.B == int32_t(3 * f + 1) && face.C == int32_t(3 * f + 2),
+                  "binary facet f owns points 3f, 3f+1 and 3f+2");
+        }
+      Require(outcome.ok == (finite && declared >= 2),
+              "a binary STL loads exactly when it has two facets and every coordinate is finite");
+      if (outcome.ok) Check_Mesh_Read(store);
+      Check_Preview(store, true);
+      return 0;
+    }
+  }
 
   const int64_t facets = Facet_Lines(lines);
   Require(store.Nb_Faces == facets - 1 && store.Nb_Pts_Normal == 3 * facets - 1,

@@ -4,7 +4,7 @@ set -euo pipefail
 
 # What the two programs need to build: scripts/run installs only these.
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev
-                  zlib1g-dev libmeshoptimizer-dev)
+                  zlib1g-dev libmeshoptimizer-dev libassimp-dev)
 # What the tests, the benchmarks and the fuzzers add (scripts/test, scripts/fuzz, bench/).
 KORVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth jq)
 # What building and checking the Debian package adds (scripts/package).
@@ -65,7 +65,7 @@ export KORVANE_ROOT
 
 # The fuzz targets of fuzz/, built with clang, libFuzzer and the sanitizers
 # into build-fuzz/ (only they are built there).
-KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_mesh)
+KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_mesh read_scene)
 korvane_build_fuzzers() {
   korvane_configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON
   cmake --build "$KORVANE_ROOT/build-fuzz" --target fuzzers

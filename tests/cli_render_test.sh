@@ -167,7 +167,7 @@ check "output kind" run 2 "$bin" render "$two" -o "$work/x.jpg"
 check "output without extension" run 2 "$bin" render "$two" -o "$work/svg"
 check "no output" run 2 "$bin" render "$two"
 check "mesh name" run 2 "$bin" render "$two" -o "$work/x.svg" --mesh wire
-check "unsupported input" run 2 "$bin" render "$work/two.obj" -o "$work/x.svg"
+check "unsupported input" run 2 "$bin" render "$work/two.txt" -o "$work/x.svg"
 check "BASIC data has no normal mesh" run 2 "$bin" render "$work/two.bas" -o "$work/x.svg" --mesh normal
 check "normal mesh message" grep -q "no normal mesh" "$work/err"
 check "nothing written on usage errors" test ! -e "$work/x.svg"

@@ -149,6 +149,8 @@ cat >"$work/cube.json" <<EOF
 {
   "file": "$work/cube.stl",
   "kind": "stl",
+  "format": "ascii-stl",
+  "polygons_split": 0,
   "loaded": true,
   "faces": 11,
   "points": 35,
@@ -156,6 +158,6 @@ cat >"$work/cube.json" <<EOF
   "message": null,
 EOF
 check "json layout" run 0 "$bin" info "$work/cube.stl" --json
-check "json layout unchanged" cmp -s <(head -n 8 "$work/out") "$work/cube.json"
+check "json layout unchanged" cmp -s <(head -n 10 "$work/out") "$work/cube.json"
 
 summary "cli save"

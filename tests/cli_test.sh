@@ -4,6 +4,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/cli_checks.sh"
 
 cube="$data/pro2stl-cube-crlf.stl"
 binary="$data/unit_cube-solid-header.stl"
+# A binary STL one byte short of its 12 facets.
+cut="$work/cut-cube.stl"
+head -c 683 "$binary" >"$cut"
 
 # convert to standard output: CR LF lines, header counts as last indices
 check "convert to stdout" run 0 "$bin" convert "$cube" -o -
@@ -24,9 +27,9 @@ check "-d names outputs by stem" test -s "$work/out-dir/pro2stl-cube-crlf.bas" -
 
 # failures: the input is named, nothing is written for it, the rest converts
 mkdir "$work/mixed"
-check "one bad input" run 1 "$bin" convert "$binary" "$cube" -d "$work/mixed"
-check "bad input named" grep -q "unit_cube-solid-header.stl" "$work/err"
-check "no output for the bad input" test ! -e "$work/mixed/unit_cube-solid-header.bas"
+check "one bad input" run 1 "$bin" convert "$cut" "$cube" -d "$work/mixed"
+check "bad input named" grep -q "cut-cube.stl: The binary STL header declares 12 facets, which take 684 bytes, but the file has 683 bytes" "$work/err"
+check "no output for the bad input" test ! -e "$work/mixed/cut-cube.bas"
 check "good input converted" test -s "$work/mixed/pro2stl-cube-crlf.bas"
 
 echo "old" >"$work/keep.bas"
@@ -41,8 +44,8 @@ check "missing input" run 1 "$bin" convert "$work/nothing.stl" -o "$work/n.bas"
 check "missing input message" grep -q "Cannot open file: $work/nothing.stl" "$work/err"
 
 # usage errors exit 2
-check "unsupported input" run 2 "$bin" convert "$work/cube.obj" -o -
-check "unsupported message" grep -q "unsupported input: $work/cube.obj" "$work/err"
+check "unsupported input" run 2 "$bin" convert "$work/cube.txt" -o -
+check "unsupported message" grep -q "unsupported input: $work/cube.txt" "$work/err"
 check "-o with two inputs" run 2 "$bin" convert "$cube" "$cube" -o "$work/x.bas"
 check "neither -o nor -d" run 2 "$bin" convert "$cube"
 check "both -o and -d" run 2 "$bin" convert "$cube" -o a.bas -d "$work"
@@ -64,8 +67,14 @@ printf 'facet normal 0 0 1\nouter loop\nvertex 0 1 2\nvertex 0 0 0\nvertex 1 0 0
 check "info json dump signed zero" run 0 "$bin" info "$work/z.stl" --json --dump
 check "dump keeps the first zero's sign" grep -q '"pts_optimized": \[\[-0.0, 1.0, 2.0\]' "$work/out"
 check "dump optimized points" grep -q '"pts_optimized": \[\[' "$work/out"
-check "info binary" run 1 "$bin" info "$binary" --json
-check "binary not loaded" grep -q '"loaded": false' "$work/out"
-check "binary message" grep -q '"message": "No' "$work/out"
+check "info binary" run 0 "$bin" info "$binary" --json
+check "binary loaded" grep -q '"loaded": true' "$work/out"
+check "binary format" grep -q '"format": "binary-stl"' "$work/out"
+check "no polygon in an STL" grep -q '"polygons_split": 0' "$work/out"
+check "binary from a pipe" run 0 "$bin" convert - --from stl -o - <"$binary"
+check "pipe as the file" test "$("$bin" convert "$binary" -o - | md5sum)" = "$(md5sum <"$work/out")"
+check "info cut binary" run 1 "$bin" info "$cut" --json
+check "cut binary not loaded" grep -q '"loaded": false' "$work/out"
+check "cut binary gives both sizes" grep -q '"message": "The binary STL header declares 12 facets, which take 684 bytes, but the file has 683 bytes"' "$work/out"
 
 summary "cli"

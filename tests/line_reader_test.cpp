@@ -1,5 +1,7 @@
 // Line splitting over the reader's chunked buffer.
+#include <algorithm>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,44 @@ TEST(LineReader, LongestLineIsReadAndOneCharacterMoreIsRefused) {
         EXPECT_EQ(line.size(), length);
       }
     }
+  }
+}
+
+// Text lines, then raw bytes from the same input: whatever mix of lines,
+// peeks and raw reads, every byte comes out once and in order, from a block
+// of known size and from a stream in pieces.
+TEST(LineReader, LinesPeeksAndRawBytesShareOneInput) {
+  std::mt19937 random(14);
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i) bytes += "line " + std::to_string(i) + (i % 3 ? "\n" : "\r\n");
+  for (int i = 0; i < (3 << 20); ++i) bytes += static_cast<char>(random());
+  for (int round = 0; round < 2; ++round) {
+    Memory_Source memory(bytes);
+    Stream_Source stream(bytes);
+    Line_Reader reader(round ? static_cast<Byte_Source&>(stream) : memory);
+    std::string out;
+    std::string_view line;
+    for (int i = 0; i < 3000; ++i) {
+      ASSERT_TRUE(reader.Next(line));
+      out += std::string(line) + (i % 3 ? "\n" : "\r\n");
+    }
+    std::uniform_int_distribution<size_t> size(0, 300000);
+    std::vector<char> piece;
+    while (out.size() < bytes.size()) {
+      std::string_view peeked;
+      const size_t wanted = size(random);
+      ASSERT_TRUE(reader.Peek(wanted, peeked));
+      EXPECT_EQ(peeked, std::string_view(bytes).substr(out.size(), wanted));
+      piece.resize(size(random));
+      const size_t got = reader.Read_Raw(piece.data(), piece.size());
+      EXPECT_EQ(got, std::min(piece.size(), bytes.size() - out.size()));
+      out.append(piece.data(), got);
+      EXPECT_EQ(reader.Bytes_Consumed(), out.size());
+    }
+    EXPECT_EQ(out, bytes);
+    EXPECT_EQ(reader.Read_Raw(piece.data(), 1), 0u);
+    EXPECT_TRUE(reader.Ended());
+    EXPECT_FALSE(reader.Read_Failed());
   }
 }
 

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "export/write_bas.h"
@@ -79,6 +81,41 @@ INSTANTIATE_TEST_SUITE_P(
                     Face_Case{"OtherShapesReadAsNumbers", "3 1e2 &H10 7x", {100, 16, 7}},
                     Face_Case{"SignsAndPoints", "3 +5 -.5 2.", {5, 0, 2}}),
     [](const testing::TestParamInfo<Face_Case>& info) { return info.param.name; });
+
+struct Corners_Case {
+  const char* name;
+  const char* line;
+  std::vector<int32_t> corners;
+};
+void PrintTo(const Corners_Case& c, std::ostream* out) { *out << c.name; }
+
+class Parse_Ply_Face_Corners_Test : public testing::TestWithParam<Corners_Case> {};
+
+TEST_P(Parse_Ply_Face_Corners_Test, CountCappedByTheValuesThatFollow) {
+  std::vector<int32_t> corners = {99, 99, 99, 99, 99};  // a previous line's, replaced
+  Parse_Ply_Face_Corners(GetParam().line, corners);
+  EXPECT_EQ(corners, GetParam().corners);
+  // The first three are what the triangle parse reads.
+  const Face3 first = Parse_Ply_Face(GetParam().line);
+  EXPECT_EQ(first.A, corners[0]);
+  EXPECT_EQ(first.B, corners[1]);
+  EXPECT_EQ(first.C, corners[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Parse_Ply_Face_Corners_Test,
+    testing::Values(Corners_Case{"Triangle", "3 0 1 2", {0, 1, 2}},
+                    Corners_Case{"Quad", "4 0 1 2 3", {0, 1, 2, 3}},
+                    Corners_Case{"Hexagon", "6 1 2 3 4 5 6", {1, 2, 3, 4, 5, 6}},
+                    Corners_Case{"ValuesAfterTheCornersIgnored", "4 0 1 2 3 255 0 0", {0, 1, 2, 3}},
+                    Corners_Case{"TriangleWithColours", "3 0 1 2 3 4", {0, 1, 2}},
+                    Corners_Case{"CountCappedAtTheValues", "5 0 1 2 3", {0, 1, 2, 3}},
+                    Corners_Case{"QuadWithThreeValuesIsATriangle", "4 0 1 2", {0, 1, 2}},
+                    Corners_Case{"FewerThanThreeCornersKeepZeros", "4 7 8", {7, 8, 0}},
+                    Corners_Case{"CountBelowThreeReadsThreeValues", "2 0 1 2", {0, 1, 2}},
+                    Corners_Case{"NoCorners", "0", {0, 0, 0}},
+                    Corners_Case{"BlanksAndOtherShapes", "\t4\t7  8 1e1\t&H0B ", {7, 8, 10, 11}}),
+    [](const testing::TestParamInfo<Corners_Case>& info) { return info.param.name; });
 
 // ---- whole files ----
 
@@ -231,6 +268,37 @@ TEST(Read_Ply, OneVertexTooManyTakesFirstFaceLineAsVertex) {
   EXPECT_EQ(s.Faces_Normal[2].C, 0);
 }
 
+// A polygon of n corners is n - 2 triangles fanned from its first corner;
+// a face line the file does not hold is one zero triangle.
+TEST(Read_Ply, PolygonsBecomeFansAndMissingFacesOneZeroTriangle) {
+  const std::string text =
+      "ply\nformat ascii 1.0\nelement vertex 6\nelement face 5\nend_header\n"
+      "0 0 0\n1 0 0\n1 1 0\n0 1 0\n0 2 0\n1 2 0\n"
+      "4 0 1 2 3\n3 3 2 5\n5 0 1 2 5 4 9 9\n";
+  Ply_Read read = Read_Ply_Text(text);
+  ASSERT_TRUE(read.outcome.ok) << read.outcome.message;
+  const MeshStore& s = read.store;
+  const Face3 expected[] = {{0, 1, 2}, {0, 2, 3}, {3, 2, 5}, {0, 1, 2}, {0, 2, 5}, {0, 5, 4}, {0, 0, 0}, {0, 0, 0}};
+  ASSERT_EQ(s.Nb_Faces, 7);
+  for (int f = 0; f < 8; ++f) {
+    EXPECT_EQ(s.Faces_Normal[f].A, expected[f].A) << f;
+    EXPECT_EQ(s.Faces_Normal[f].B, expected[f].B) << f;
+    EXPECT_EQ(s.Faces_Normal[f].C, expected[f].C) << f;
+  }
+  EXPECT_EQ(s.Polygons_Split, 2);
+  EXPECT_EQ(s.Faces_Optimized.size(), 8u);
+  EXPECT_EQ(s.Faces_Visible.size(), 8u);
+}
+
+TEST(Read_Ply, EveryCornerOfAPolygonIsChecked) {
+  const std::string text =
+      "ply\nformat ascii 1.0\nelement vertex 4\nelement face 2\nend_header\n"
+      "0 0 0\n1 0 0\n1 1 0\n0 1 0\n3 0 1 2\n5 0 1 2 3 4 7\n";
+  Ply_Read read = Read_Ply_Text(text);
+  EXPECT_FALSE(read.outcome.ok);
+  EXPECT_EQ(read.outcome.message, "Line 11: face 1 names vertex 4, but the file has 4 vertices");
+}
+
 TEST(Read_Ply, MissingFileNamesThePath) {
   MeshStore store;
   store.Object_Loaded = true;
@@ -282,9 +350,8 @@ std::string Tet_Header_With(const std::string& from, const std::string& to) {
 INSTANTIATE_TEST_SUITE_P(
     Files, Read_Ply_Refused,
     testing::Values(
-        Refused_Case{"BinaryFormat",
-                     Tet(Tet_Header_With("ascii", "binary_little_endian"), kTetVertices, kTetFaces), true,
-                     "Line 2: the format is binary_little_endian"},
+        Refused_Case{"UnknownFormat", Tet(Tet_Header_With("ascii", "text"), kTetVertices, kTetFaces), true,
+                     "Line 2: the format is text; PLY files are \"format ascii\""},
         Refused_Case{"FaceNamesMissingVertex", Tet(kTetHeader, kTetVertices, "3 0 1 2\n3 0 1 4\n3 0 2 3\n"),
                      true, "Line 15: face 1 names vertex 4, but the file has 4 vertices"},
         Refused_Case{"FaceNamesNegativeVertex", Tet(kTetHeader, kTetVertices, "3 -1 1 2\n3 0 1 3\n"), true,
@@ -328,14 +395,15 @@ const std::filesystem::path kCorpus = KORVANE_SHARED_CORPUS;
 const std::filesystem::path kCorpus;
 #endif
 
-// The header counts of every ASCII PLY file of the corpus.
+// The vertices of every ASCII PLY file of the corpus, and its triangles: the
+// header's face count, where a quad counts two.
 const std::map<std::string, std::pair<int32_t, int32_t>> kCorpusCounts = {
-    {"cube-quads.ply", {8, 6}},
+    {"cube-quads.ply", {8, 12}},
     {"fuze-vcg-colors.ply", {502, 1000}},
-    {"meshlab-T-quads.ply", {20, 18}},
+    {"meshlab-T-quads.ply", {20, 36}},
     {"metadata-crlf.ply", {4, 2}},
     {"stanford-bunny-res2.ply", {8171, 16301}},
-    {"suzanne-quads-tris.ply", {1966, 500}},
+    {"suzanne-quads-tris.ply", {1966, 968}},
     {"tet-face-colors.ply", {4, 4}},
     {"tinyply-sofa-large.ply", {12103, 24104}},
     {"vcg-sphere-tris.ply", {642, 1280}},
@@ -375,38 +443,88 @@ TEST(Read_Ply_Corpus, EveryFileLoadsWithItsHeaderCountsAndConverts) {
   EXPECT_EQ(files, static_cast<int>(kCorpusCounts.size()));
 }
 
-// Extra face properties, quads and CR LF line ends in files from other tools.
-TEST(Read_Ply_Corpus, FacesKeepTheirFirstThreeCorners) {
-  if (!std::filesystem::is_directory(kCorpus / "ply")) GTEST_SKIP() << "no corpus at " << kCorpus;
-  struct Expected {
-    const char* file;
-    int32_t face;
-    Face3 corners;
-  };
-  for (const Expected& e : {Expected{"tet-face-colors.ply", 0, {0, 1, 2}},
-                            Expected{"tet-face-colors.ply", 3, {1, 2, 3}},
-                            Expected{"metadata-crlf.ply", 0, {0, 2, 1}},
-                            Expected{"metadata-crlf.ply", 1, {1, 2, 3}},
-                            Expected{"cube-quads.ply", 1, {7, 6, 5}},
-                            Expected{"cube-quads.ply", 5, {3, 7, 4}}}) {
-    SCOPED_TRACE(std::string(e.file) + " face " + std::to_string(e.face));
-    Ply_Read read = Read_Corpus_File(kCorpus / "ply" / e.file);
-    ASSERT_TRUE(read.outcome.ok) << read.outcome.message;
-    EXPECT_EQ(read.store.Faces_Normal[e.face].A, e.corners.A);
-    EXPECT_EQ(read.store.Faces_Normal[e.face].B, e.corners.B);
-    EXPECT_EQ(read.store.Faces_Normal[e.face].C, e.corners.C);
+// The face lines of a PLY file, read plainly: each line's values after the
+// corner count, as many as it declares.
+std::vector<std::vector<int32_t>> Face_Lines(const std::string& text, int32_t vertices, int32_t faces) {
+  std::vector<std::vector<int32_t>> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line) && line.find("end_header") == std::string::npos) {
   }
+  for (int32_t v = 0; v < vertices; ++v) std::getline(in, line);
+  for (int32_t f = 0; f < faces && std::getline(in, line); ++f) {
+    std::istringstream values(line);
+    int32_t count = 0, corner = 0;
+    values >> count;
+    std::vector<int32_t> corners;
+    while (static_cast<int32_t>(corners.size()) < count && values >> corner) corners.push_back(corner);
+    lines.push_back(corners);
+  }
+  return lines;
 }
 
-TEST(Read_Ply_Corpus, BinaryFilesAreRefused) {
-  if (!std::filesystem::is_directory(kCorpus / "binary")) GTEST_SKIP() << "no corpus at " << kCorpus;
-  for (const char* name : {"cube_binary.ply", "platonic_shelf_big_endian.ply"}) {
+// Quads, extra face properties and CR LF line ends in files from other
+// tools: every polygon becomes the fan of its first corner, in file order,
+// so that each edge of its outline is an edge of one of its triangles.
+TEST(Read_Ply_Corpus, PolygonsBecomeFansWithoutHoles) {
+  if (!std::filesystem::is_directory(kCorpus / "ply")) GTEST_SKIP() << "no corpus at " << kCorpus;
+  for (const char* name : {"suzanne-quads-tris.ply", "cube-quads.ply", "meshlab-T-quads.ply", "metadata-crlf.ply",
+                           "tet-face-colors.ply", "fuze-vcg-colors.ply"}) {
     SCOPED_TRACE(name);
-    Ply_Read read = Read_Corpus_File(kCorpus / "binary" / name);
-    EXPECT_FALSE(read.outcome.ok);
-    EXPECT_TRUE(read.outcome.shown);
-    EXPECT_THAT(read.outcome.message, HasSubstr("Line 2: the format is binary_"));
-    EXPECT_FALSE(read.store.Object_Loaded);
+    const std::filesystem::path path = kCorpus / "ply" / name;
+    Ply_Read read = Read_Corpus_File(path);
+    ASSERT_TRUE(read.outcome.ok) << read.outcome.message;
+    const MeshStore& s = read.store;
+    std::string text = Read_Test_File(path.string());
+    std::erase(text, '\r');
+    const std::vector<std::vector<int32_t>> polygons =
+        Face_Lines(text, s.Nb_Pts_Normal + 1, kCorpusCounts.at(name).second);
+    int32_t triangle = 0;
+    int64_t split = 0;
+    for (const std::vector<int32_t>& polygon : polygons) {
+      split += polygon.size() > 3;
+      std::set<std::pair<int32_t, int32_t>> edges;
+      for (size_t k = 2; k < polygon.size(); ++k, ++triangle) {
+        const Face3& f = s.Faces_Normal[triangle];
+        ASSERT_EQ(f.A, polygon[0]);
+        ASSERT_EQ(f.B, polygon[k - 1]);
+        ASSERT_EQ(f.C, polygon[k]);
+        for (auto [a, b] : {std::pair{f.A, f.B}, std::pair{f.B, f.C}, std::pair{f.C, f.A}})
+          edges.insert({std::min(a, b), std::max(a, b)});
+      }
+      for (size_t k = 0; k < polygon.size(); ++k) {
+        const int32_t a = polygon[k], b = polygon[(k + 1) % polygon.size()];
+        EXPECT_TRUE(edges.count({std::min(a, b), std::max(a, b)})) << "an outline edge without a triangle";
+      }
+    }
+    EXPECT_EQ(triangle, s.Nb_Faces + 1);
+    EXPECT_EQ(s.Polygons_Split, split);
+  }
+  // Suzanne: 468 quads and 32 triangles.
+  Ply_Read suzanne = Read_Corpus_File(kCorpus / "ply" / "suzanne-quads-tris.ply");
+  EXPECT_EQ(suzanne.store.Nb_Faces + 1, 968);
+  EXPECT_EQ(suzanne.store.Polygons_Split, 468);
+}
+
+TEST(Read_Ply_Corpus, BinaryFilesReadAsTheirData) {
+  if (!std::filesystem::is_directory(kCorpus / "binary")) GTEST_SKIP() << "no corpus at " << kCorpus;
+  struct Expected {
+    const char* name;
+    int32_t vertices, triangles;
+    int64_t split;
+  };
+  // A cube of 12 triangles; 50 faces of the five Platonic solids, doubles,
+  // big-endian: 4 tetrahedron, 8 octahedron and 20 icosahedron triangles,
+  // 6 cube squares and 12 dodecahedron pentagons.
+  for (const Expected& e : {Expected{"cube_binary.ply", 8, 12, 0}, Expected{"platonic_shelf_big_endian.ply", 50,
+                                                                            4 + 8 + 20 + 6 * 2 + 12 * 3, 18}}) {
+    SCOPED_TRACE(e.name);
+    Ply_Read read = Read_Corpus_File(kCorpus / "binary" / e.name);
+    ASSERT_TRUE(read.outcome.ok) << read.outcome.message;
+    EXPECT_EQ(read.store.Input_Format, "binary-ply");
+    EXPECT_EQ(read.store.Nb_Pts_Normal, e.vertices - 1);
+    EXPECT_EQ(read.store.Nb_Faces, e.triangles - 1);
+    EXPECT_EQ(read.store.Polygons_Split, e.split);
   }
 }
 

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "core/byte_source.h"
+#include "core/platform.h"
+#include "export/write_bas.h"
 #include "import/read_input.h"
 #include "stream_source.h"
 
@@ -101,6 +103,8 @@ inline Outcome Read_Both_Ways(MeshStore& store, Input_Kind kind, std::string_vie
   EXPECT_EQ(streamed.Nb_Pts_Normal, store.Nb_Pts_Normal);
   EXPECT_EQ(streamed.Nb_Faces, store.Nb_Faces);
   EXPECT_EQ(streamed.Nb_Pts_Optimized, store.Nb_Pts_Optimized);
+  EXPECT_EQ(streamed.Input_Format, store.Input_Format);
+  EXPECT_EQ(streamed.Polygons_Split, store.Polygons_Split);
   if (store.Object_Loaded && streamed.Object_Loaded) {
     if (kind != Input_Kind::Bas) {
       EXPECT_TRUE(Same_Entries(streamed.Pts_Normal, store.Pts_Normal, store.Nb_Pts_Normal));
@@ -112,4 +116,41 @@ inline Outcome Read_Both_Ways(MeshStore& store, Input_Kind kind, std::string_vie
     EXPECT_EQ(streamed.Faces_Visible.size(), store.Faces_Visible.size());
   }
   return outcome;
+}
+
+// The BASIC data file the store saves (numbered from 10 by 0, so that any
+// mesh fits the line numbers), or "" when it cannot be written.
+inline std::string Saved_Bas(MeshStore& store, const std::string& name) {
+  store.File_Output = (Test_Temp_Folder() / name).string();
+  store.Basic_Line = 10;
+  store.Basic_Step = 0;
+  if (!Write_Bas(store).ok) return "";
+  return Read_Test_File(store.File_Output);
+}
+
+// Two reads of the same mesh in different forms: the same counters, the same
+// normal and optimized arrays bit for bit, and the same saved file.
+inline void Expect_Same_Mesh(MeshStore& a, MeshStore& b) {
+  ASSERT_TRUE(a.Object_Loaded);
+  ASSERT_TRUE(b.Object_Loaded);
+  ASSERT_EQ(a.Nb_Pts_Normal, b.Nb_Pts_Normal);
+  ASSERT_EQ(a.Nb_Faces, b.Nb_Faces);
+  ASSERT_EQ(a.Nb_Pts_Optimized, b.Nb_Pts_Optimized);
+  EXPECT_EQ(a.Polygons_Split, b.Polygons_Split);
+  EXPECT_TRUE(Same_Entries(a.Pts_Normal, b.Pts_Normal, a.Nb_Pts_Normal));
+  EXPECT_TRUE(Same_Entries(a.Faces_Normal, b.Faces_Normal, a.Nb_Faces));
+  EXPECT_TRUE(Same_Entries(a.Pts_Optimized, b.Pts_Optimized, a.Nb_Pts_Optimized));
+  EXPECT_TRUE(Same_Entries(a.Faces_Optimized, b.Faces_Optimized, a.Nb_Faces));
+  const std::string saved = Saved_Bas(a, "a.bas");
+  EXPECT_FALSE(saved.empty());
+  EXPECT_EQ(saved, Saved_Bas(b, "b.bas"));
+}
+
+// Whether this platform runs work apart in a child process (Run_Isolated):
+// the child's writes do not reach this process's memory.
+inline bool Runs_Apart() {
+  static bool touched = false;
+  std::string result;
+  Run_Isolated([] { touched = true; return std::string(); }, result, {});
+  return !touched;
 }

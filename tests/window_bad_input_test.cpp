@@ -17,6 +17,8 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -31,6 +33,11 @@ namespace {
 
 const char* const kSampleCube = KORVANE_SAMPLES "/cube.stl";
 const char* const kBinaryStl = KORVANE_TEST_DATA "/unit_cube-solid-header.stl";
+
+std::string Read_Whole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 const std::string kPlyHeader =
     "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
@@ -114,7 +121,8 @@ class Window_Bad_Input_Test : public QObject {
         "10'Number of Faces and Number of Points\r\n11 data 2000000000,5\r\n12'Points from the 3D Object\r\n";
     const std::string zeros(Line_Reader::kMax_Line + 10, '\0');
 
-    row("binary STL", "Cmd_Open", kBinaryStl, "");
+    row("binary STL cut short", "Cmd_Open", Write("cut-binary.stl", Read_Whole(kBinaryStl).substr(0, 683)),
+        "The binary STL header declares 12 facets, which take 684 bytes, but the file has 683 bytes");
     row("STL of one facet", "Cmd_Open",
         Write("one.stl", "solid a\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"), "");
     row("STL of only line ends", "Cmd_Open", Write("ends.stl", std::string(100000, '\n')), "");
@@ -124,8 +132,8 @@ class Window_Bad_Input_Test : public QObject {
     row("PLY cut in its header", "Cmd_Open_Ply", Write("cut.ply", kPlyHeader.substr(0, 60)), "");
     row("PLY cut in its vertices", "Cmd_Open_Ply", Write("cut-vertices.ply", kPlyHeader + "0 0 0\n1 0 0\n"), "");
     row("binary PLY", "Cmd_Open_Ply",
-        Write("binary.ply", Replaced(kPlyHeader, "ascii", "binary_little_endian") + std::string(64, '\x01')),
-        "Line 2: the format is binary_little_endian; only ASCII PLY files (\"format ascii\") can be read");
+        Write("binary.ply", Replaced(kPlyHeader, "ascii", "binary_little_endian") + std::string(64, '\xff')),
+        "Vertex 0 has a coordinate that is not a finite number");
     row("PLY with a huge count", "Cmd_Open_Ply", Write("huge.ply", huge_ply),
         "Line 3: \"element vertex\" declares 2000000000 entries, but the file has only " +
             std::to_string(huge_ply.size()) + " bytes");

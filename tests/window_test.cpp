@@ -470,6 +470,36 @@ class Window_Test : public QObject {
     QCOMPARE(Caption("Lbl_Meshe"), QString("Normal Meshe"));
   }
 
+  // Binary files open through the same buttons; a PLY's polygons are
+  // counted as the triangles they become.
+  void binaryAndPolygonFilesOpen_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("faces");
+    QTest::addColumn<QString>("points");
+    QTest::addColumn<QString>("optimized");
+    QTest::newRow("binary STL, solid header") << "Cmd_Open" << "unit_cube-solid-header.stl" << "11" << "35" << "7";
+    QTest::newRow("binary PLY, little-endian") << "Cmd_Open_Ply" << "cube_binary.ply" << "11" << "7" << "7";
+    QTest::newRow("binary PLY, big-endian pentagons") << "Cmd_Open_Ply" << "platonic_shelf_big_endian.ply" << "79"
+                                                      << "49" << "49";
+    QTest::newRow("ASCII PLY, quads") << "Cmd_Open_Ply" << "suzanne-quads-tris.ply" << "967" << "1965" << "504";
+  }
+
+  void binaryAndPolygonFilesOpen() {
+    QFETCH(QString, button);
+    QFETCH(QString, file);
+    Click_With_File(button.toUtf8().constData(), std::string(KORVANE_TEST_DATA "/") + file.toStdString());
+    QVERIFY(messages_.empty());
+    QFETCH(QString, faces);
+    QFETCH(QString, points);
+    QFETCH(QString, optimized);
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), faces);
+    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), points);
+    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), optimized);
+    QVERIFY(Enabled("Cmd_Save"));
+    QVERIFY(Black_Pixels(Picture()) > 0);
+  }
+
   void failedReadClearsThePictureAndKeepsSaveDisabled() {
     Click_With_File("Cmd_Open", kSampleCube);
     QVERIFY(Black_Pixels(Picture()) > 0);

@@ -185,7 +185,7 @@ TEST(WriteBas, UnwritablePathFailsWithoutAFile) {
 TEST(WriteBasDeathTest, CountersBeyondTheArraysAreCaught) {
   MeshStore store = Optimized_Mesh({{1, 2, 3}}, {{0, 0, 0}}, 10, 1);
   store.Nb_Pts_Optimized = 5;
-  store.File_Output = ::testing::TempDir() + "incomplete.bas";
+  store.File_Output = (Test_Temp_Folder() / "incomplete.bas").string();
   EXPECT_DEATH(Write_Bas(store), "the saved mesh holds what its counters name");
   EXPECT_FALSE(std::filesystem::exists(store.File_Output));
 }

@@ -39,16 +39,50 @@ bool Line_Reader::Fill() {
     buffer_.Resize(std::min(buffer_.size() * 2, kMax_Buffer));
   }
   lf_valid_ = cr_valid_ = false;
-  const int64_t got = source_->Read(buffer_.data() + end_, buffer_.size() - end_);
-  if (got > 0) {
-    end_ += static_cast<size_t>(got);
-    return true;
-  }
+  int64_t got = 0;
+  if (!Read_Into(buffer_.data() + end_, buffer_.size() - end_, got)) return false;
+  end_ += static_cast<size_t>(got);
+  return true;
+}
+
+bool Line_Reader::Read_Into(char* out, size_t size, int64_t& got) {
+  got = source_->Read(out, size);
+  if (got > 0) return true;
   if (got == 0)
     eof_ = true;
   else
     failed_ = true;
+  got = 0;
   return false;
+}
+
+bool Line_Reader::Peek(size_t count, std::string_view& bytes) {
+  count = std::min(count, kMax_Line);
+  while (end_ - begin_ < count && Fill()) {
+  }
+  bytes = std::string_view(buffer_.data() + begin_, std::min(count, end_ - begin_));
+  return !failed_;
+}
+
+size_t Line_Reader::Read_Raw(char* out, size_t size) {
+  if (!source_ || failed_) return 0;
+  const size_t buffered = std::min(size, end_ - begin_);
+  if (buffered > 0) std::memcpy(out, buffer_.data() + begin_, buffered);
+  begin_ += buffered;
+  size_t done = buffered;
+  if (begin_ == end_) {
+    begin_ = end_ = 0;
+    lf_valid_ = cr_valid_ = false;
+  }
+  // What the buffer did not hold comes straight from the source: a large
+  // read costs no copy through the buffer.
+  while (done < size && !eof_) {
+    int64_t got = 0;
+    if (!Read_Into(out + done, size - done, got)) break;
+    done += static_cast<size_t>(got);
+  }
+  consumed_ += done;
+  return done;
 }
 
 size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {

@@ -45,8 +45,22 @@ class Line_Reader {
   // The input has been read to its end.
   bool Ended() const { return eof_ && begin_ == end_; }
 
+  // Raw bytes, for inputs that are text lines followed by binary data (a
+  // binary PLY's header, a binary STL's first bytes).
+  //
+  // Peek: the next `count` bytes (fewer where the input ends first; at most
+  // kMax_Line), without consuming them: the following Next or Read_Raw
+  // starts at the same byte. False after a read error.
+  bool Peek(size_t count, std::string_view& bytes);
+  // Read_Raw: consumes the next `size` bytes into `out`, the buffered ones
+  // first, then straight from the source. Returns how many were read:
+  // fewer than `size` only at the end of the input or after a read error
+  // (Read_Failed). They count in Bytes_Consumed but start no line.
+  size_t Read_Raw(char* out, size_t size);
+
  private:
   bool Fill();  // moves the unread tail to the front and reads more; false at end or error
+  bool Read_Into(char* out, size_t size, int64_t& got);  // one read of the source, recording its end
   size_t Find(char c, size_t& cache, bool& cache_valid);
   bool Hand_Out(std::string_view& line, size_t length, size_t skip);
 

@@ -81,6 +81,8 @@ void Commit_Read(MeshStore& store, Mesh_Arrays& read, Read_Scope scope, bool loa
   store.Nb_Faces = read.Nb_Faces;
   if (scope == Read_Scope::Optimized || loaded) store.Nb_Pts_Optimized = read.Nb_Pts_Optimized;
   store.Nb_Faces_Visible = -1;
+  swap(store.Input_Format, read.Input_Format);
+  store.Polygons_Split = read.Polygons_Split;
   store.Object_Loaded = loaded;
   if (loaded) {
     Check_Store_Rule(Optimized_Mesh_Complete(store), "a loaded read's optimized mesh holds what its counters name");

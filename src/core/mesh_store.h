@@ -55,6 +55,14 @@ struct Mesh_Arrays {
   int32_t Nb_Faces = 0;  // shared by Faces_Normal and Faces_Optimized
   int32_t Nb_Pts_Optimized = 0;
   int32_t Nb_Faces_Visible = 0;
+
+  // What the read found, for reports: the input's format ("ascii-stl",
+  // "binary-stl", "ascii-ply", "binary-ply", "bas", or the format a general
+  // mesh library read, such as "obj"; empty when nothing was read), and how
+  // many of its faces had more than three corners, each read as a fan of
+  // triangles from its first corner.
+  std::string Input_Format;
+  int64_t Polygons_Split = 0;
 };
 
 struct MeshStore : Mesh_Arrays {

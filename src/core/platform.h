@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -109,3 +110,28 @@ bool Close_Output(Output_File& file);
 
 // Closes without completing: a replacement is removed.
 void Discard_Output(Output_File& file);
+
+// ---- Work run apart ---------------------------------------------------------
+
+enum class Isolated_End {
+  Done,           // the work returned; `result` holds its bytes
+  Crashed,        // the work ended by a signal, or without a result
+  Out_Of_Memory,  // the work ran out of memory (std::bad_alloc), or past its memory limit
+  Out_Of_Time,    // the work used up its processor time
+  Not_Started,    // the system could make no child process: nothing ran
+};
+
+// How much the work may take.
+struct Isolation_Limits {
+  uint64_t memory_bytes = 0;  // its address space; 0: no limit of our own
+  unsigned cpu_seconds = 0;   // its processor time; 0: no limit
+};
+
+// Runs work that may crash (a library that reads untrusted files and is
+// known to write outside its memory on some) in a child process, within
+// the limits, so that a crash, a runaway allocation or an endless loop
+// becomes an outcome instead of the end of the program. The child hands its
+// result back as bytes. Where the system has no child processes (Windows,
+// standard C++ alone) the work runs in this process, without the limits.
+Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string& result,
+                          const Isolation_Limits& limits);

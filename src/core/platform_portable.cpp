@@ -282,3 +282,17 @@ void Discard_Output(Output_File& file) {
   Release_Temp_Path(file.cleanup_slot);
   file.cleanup_slot = -1;
 }
+
+// ---- Work run apart ---------------------------------------------------------
+
+// No child processes here: the work runs in this process, and only running
+// out of memory is caught.
+Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string& result, const Isolation_Limits&) {
+  try {
+    result = work();
+    return Isolated_End::Done;
+  } catch (const std::bad_alloc&) {
+    result.clear();
+    return Isolated_End::Out_Of_Memory;
+  }
+}

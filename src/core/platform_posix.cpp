@@ -14,7 +14,9 @@
 #include <new>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/byte_source.h"
@@ -469,4 +471,99 @@ void Discard_Output(Output_File& file) {
   }
   Release_Temp_Slot(file.cleanup_slot);
   file.cleanup_slot = -1;
+}
+
+// ---- Work run apart ---------------------------------------------------------
+
+namespace {
+
+// Builds with AddressSanitizer reserve terabytes of address space up front:
+// a limit on it would leave the child no room at all.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddress_Space_Reserved = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddress_Space_Reserved = true;
+#else
+constexpr bool kAddress_Space_Reserved = false;
+#endif
+#else
+constexpr bool kAddress_Space_Reserved = false;
+#endif
+
+// The child's message: one byte (0 done, 1 out of memory), then the result.
+constexpr char kChild_Done = 0;
+constexpr char kChild_Out_Of_Memory = 1;
+
+}  // namespace
+
+Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string& result,
+                          const Isolation_Limits& limits) {
+  int ends[2];
+  // pipe and fork: the child's result comes back through the pipe.
+  if (::pipe(ends) != 0) return Isolated_End::Not_Started;
+  const pid_t child = ::fork();
+  if (child < 0) {
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return Isolated_End::Not_Started;
+  }
+  if (child == 0) {
+    ::close(ends[0]);
+    // A crash ends the child quietly: the parent reports it. (Handlers the
+    // parent installed, a checker's or a fuzzer's, are not the child's.)
+    for (int signal_number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGXCPU}) ::signal(signal_number, SIG_DFL);
+    // setrlimit: past its memory limit an allocation fails (std::bad_alloc),
+    // past its processor time the child is ended by SIGXCPU.
+    if (limits.memory_bytes > 0 && !kAddress_Space_Reserved) {
+      const struct rlimit memory {static_cast<rlim_t>(limits.memory_bytes), static_cast<rlim_t>(limits.memory_bytes)};
+      ::setrlimit(RLIMIT_AS, &memory);
+    }
+    if (limits.cpu_seconds > 0) {
+      const struct rlimit time {static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(limits.cpu_seconds) + 1};
+      ::setrlimit(RLIMIT_CPU, &time);
+    }
+    char status = kChild_Done;
+    std::string bytes;
+    try {
+      bytes = work();
+    } catch (const std::bad_alloc&) {
+      status = kChild_Out_Of_Memory;
+    }
+    const bool written = Write_All(ends[1], &status, 1) && Write_All(ends[1], bytes.data(), bytes.size());
+    // _exit: no exit handlers, no flushing of buffers: they are the parent's.
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(ends[1]);
+  result.clear();
+  char piece[1 << 16];
+  bool read_failed = false;
+  for (;;) {
+    const ssize_t got = ::read(ends[0], piece, sizeof piece);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) read_failed = true;
+    if (got <= 0) break;
+    try {
+      result.append(piece, static_cast<size_t>(got));
+    } catch (const std::bad_alloc&) {
+      read_failed = true;
+      break;
+    }
+  }
+  ::close(ends[0]);
+  int status = 0;
+  // waitpid: the child's end, and what ended it.
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL)) {
+    result.clear();
+    return Isolated_End::Out_Of_Time;
+  }
+  if (read_failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || result.empty()) {
+    result.clear();
+    return Isolated_End::Crashed;
+  }
+  const char first = result[0];
+  result.erase(0, 1);
+  return first == kChild_Out_Of_Memory ? Isolated_End::Out_Of_Memory : Isolated_End::Done;
 }

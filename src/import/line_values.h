@@ -17,6 +17,11 @@ int Read_Blank_Separated(std::string_view text, double* values, int count);
 // face lines: the corner count and the corners).
 int Read_Blank_Separated_Int32(std::string_view text, int32_t* values, int count);
 
+// The next value of `text` at or after position `at`, read as
+// Read_Blank_Separated_Int32 reads it; `at` moves past it. False when no
+// value is left.
+bool Next_Int32_Value(std::string_view text, size_t& at, int32_t& value);
+
 // The first three values of `text` as a point, each rounded to the nearest
 // 32-bit float.
 Point3 Read_Point(std::string_view text);

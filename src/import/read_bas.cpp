@@ -101,6 +101,7 @@ bool Read_Count_Line(std::string_view line, int32_t& faces, int32_t& points) {
 }  // namespace
 
 Outcome Read_Bas(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
+  mesh.Input_Format = "bas";
   Line_Reader file(source);
   Progress_Meter meter(progress, file);
   // The header and the count line must each be followed by another line.

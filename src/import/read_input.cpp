@@ -11,39 +11,48 @@ Read_Scope Scope_Of(Input_Kind kind) {
   return kind == Input_Kind::Bas ? Read_Scope::Optimized : Read_Scope::Normal_And_Optimized;
 }
 
-Outcome Run_Reader(Input_Kind kind, Byte_Source& source, const std::string& name, Mesh_Arrays& mesh,
-                   Progress* progress) {
+Mesh_Reader Reader_Of(Input_Kind kind) {
   switch (kind) {
-    case Input_Kind::Stl: return Read_Stl(source, name, mesh, progress);
-    case Input_Kind::Ply: return Read_Ply(source, name, mesh, progress);
-    case Input_Kind::Bas: return Read_Bas(source, name, mesh, progress);
+    case Input_Kind::Stl: return Read_Stl;
+    case Input_Kind::Ply: return Read_Ply;
+    case Input_Kind::Bas: return Read_Bas;
     case Input_Kind::Unsupported: break;
   }
-  return Outcome::Failure("unsupported input: " + name);
+  return nullptr;
 }
 
 }  // namespace
 
-Outcome Read_Input(MeshStore& store, Input_Kind kind, Byte_Source& source, Progress* progress) {
-  if (kind == Input_Kind::Unsupported) return Outcome::Failure("unsupported input: " + store.File_Input);
+Outcome Read_Input_With(MeshStore& store, const Mesh_Reader& reader, Read_Scope scope, Byte_Source& source,
+                        Progress* progress) {
   Mesh_Arrays mesh;
-  Outcome outcome = Run_Reader(kind, source, store.File_Input, mesh, progress);
-  if (outcome.ok && Scope_Of(kind) == Read_Scope::Normal_And_Optimized && !Optimize_Points(mesh, progress))
+  Outcome outcome = reader(source, store.File_Input, mesh, progress);
+  if (outcome.ok && scope == Read_Scope::Normal_And_Optimized && !Optimize_Points(mesh, progress))
     outcome = Outcome::Cancelled();
   // A read the user stopped never reaches the store.
-  if (!outcome.cancelled) Commit_Read(store, mesh, Scope_Of(kind), outcome.ok);
+  if (!outcome.cancelled) Commit_Read(store, mesh, scope, outcome.ok);
   return outcome;
 }
 
-Outcome Read_Input(MeshStore& store, Input_Kind kind, Progress* progress, Input_Streams streams) {
-  if (kind == Input_Kind::Unsupported) return Outcome::Failure("unsupported input: " + store.File_Input);
+Outcome Read_Input_With(MeshStore& store, const Mesh_Reader& reader, Read_Scope scope, Progress* progress,
+                        Input_Streams streams) {
   bool refused_stream = false;
   std::unique_ptr<Byte_Source> source = Open_Input_File(store.File_Input, streams, refused_stream);
   if (!source) {
     Mesh_Arrays nothing;
-    Commit_Read(store, nothing, Scope_Of(kind), false);
+    Commit_Read(store, nothing, scope, false);
     return Outcome::Failure("Cannot open file: " + store.File_Input +
                             (refused_stream ? " (not a regular file)" : ""));
   }
-  return Read_Input(store, kind, *source, progress);
+  return Read_Input_With(store, reader, scope, *source, progress);
+}
+
+Outcome Read_Input(MeshStore& store, Input_Kind kind, Byte_Source& source, Progress* progress) {
+  if (kind == Input_Kind::Unsupported) return Outcome::Failure("unsupported input: " + store.File_Input);
+  return Read_Input_With(store, Reader_Of(kind), Scope_Of(kind), source, progress);
+}
+
+Outcome Read_Input(MeshStore& store, Input_Kind kind, Progress* progress, Input_Streams streams) {
+  if (kind == Input_Kind::Unsupported) return Outcome::Failure("unsupported input: " + store.File_Input);
+  return Read_Input_With(store, Reader_Of(kind), Scope_Of(kind), progress, streams);
 }

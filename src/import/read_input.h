@@ -8,6 +8,9 @@
 // input that cannot be opened leaves them as an empty read does. A read the
 // user cancels (through `progress`) leaves the store as it was.
 
+#include <functional>
+#include <string>
+
 #include "core/byte_source.h"
 #include "core/mesh_store.h"
 #include "core/outcome.h"
@@ -22,3 +25,16 @@ Outcome Read_Input(MeshStore& store, Input_Kind kind, Byte_Source& source, Progr
 // before a byte is read, and nothing waits for a writer.
 Outcome Read_Input(MeshStore& store, Input_Kind kind, Progress* progress = nullptr,
                    Input_Streams streams = Input_Streams::Read);
+
+// A reader of some other kind, as the readers here are: reads the source
+// into the mesh, names the input in messages as `name`.
+using Mesh_Reader = std::function<Outcome(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh,
+                                          Progress* progress)>;
+
+// The same road for a reader from elsewhere (a library only some programs
+// link): opens File_Input (or reads `source`), runs `reader`, merges the
+// points when `scope` is Normal_And_Optimized, and commits.
+Outcome Read_Input_With(MeshStore& store, const Mesh_Reader& reader, Read_Scope scope, Byte_Source& source,
+                        Progress* progress = nullptr);
+Outcome Read_Input_With(MeshStore& store, const Mesh_Reader& reader, Read_Scope scope, Progress* progress = nullptr,
+                        Input_Streams streams = Input_Streams::Read);

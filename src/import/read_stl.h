@@ -1,14 +1,21 @@
 #pragma once
-// ASCII STL reader. Every vertex line becomes a point of its own and every
-// facet a face: facet f owns points 3f, 3f+1 and 3f+2. The file is read
-// once; the normal arrays are reserved for the most facets the file's size
-// allows and cut to the facets found, so every array ends sized exactly.
+// STL reader, ASCII or binary. An input of exactly 84 + 50 N bytes, N the
+// count at bytes 80..83, is a binary STL (binary_stl.h); any other is read as
+// ASCII: every facet line begins a facet, its vertex lines become points of
+// their own. Either way facet f owns points 3f, 3f+1 and 3f+2, so the two
+// forms of the same floats read to the same mesh. A file is read once; the
+// normal arrays are reserved for the most facets its size allows and cut to
+// the facets found, so every array ends sized exactly. A stream's size is
+// known only at its end: one whose head looks binary is read both ways in
+// one pass and its size then decides (see read_stl.cpp).
 //
 // Reads `source` into `mesh`: writes Nb_Pts_Normal, Nb_Faces, Pts_Normal,
-// Faces_Normal, and sizes Pts_Optimized, Faces_Optimized, Faces_Visible and
-// Pts_Screen. Succeeds when at least two facets were read; Read_Input then
-// merges the points and commits the mesh. `name` names the input in
-// messages.
+// Faces_Normal and Input_Format, and sizes Pts_Optimized, Faces_Optimized,
+// Faces_Visible and Pts_Screen. Succeeds when at least two facets were read;
+// Read_Input then merges the points and commits the mesh. An input that
+// looks binary but has neither a binary STL's size nor an ASCII facet is
+// refused with both sizes; a binary coordinate that is not a finite number
+// refuses the file, naming the facet. `name` names the input in messages.
 
 #include <string>
 #include <string_view>

@@ -1,0 +1,368 @@
+#include "scene/read_scene.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#ifdef KORVANE_WITH_ASSIMP
+#include <assimp/Importer.hpp>
+#include <assimp/IOSystem.hpp>
+#include <assimp/MemoryIOWrapper.h>
+#include <assimp/config.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#endif
+
+#include "core/flat_array.h"
+#include "core/platform.h"
+#include "core/parse_number.h"
+#include "scene/read_off.h"
+
+#ifdef KORVANE_WITH_ASSIMP
+namespace {
+
+// Files an input names, read whole from the input's folder through the one
+// opener of the core: regular files only, nothing that could block.
+class Companion_Files final : public Assimp::IOSystem {
+ public:
+  explicit Companion_Files(std::string folder) : folder_(std::move(folder)) {}
+
+  bool Exists(const char* name) const override {
+    bool refused = false;
+    return !folder_.empty() && Open_Input_File(Path(name), Input_Streams::Refuse, refused) != nullptr;
+  }
+  char getOsSeparator() const override { return '/'; }
+
+  Assimp::IOStream* Open(const char* name, const char* mode) override {
+    if (folder_.empty() || std::strchr(mode, 'w') || std::strchr(mode, 'a')) return nullptr;
+    bool refused = false;
+    std::unique_ptr<Byte_Source> file = Open_Input_File(Path(name), Input_Streams::Refuse, refused);
+    if (!file || file->Size() < 0) return nullptr;
+    auto bytes = std::make_unique<std::string>(static_cast<size_t>(file->Size()), '\0');
+    size_t done = 0;
+    while (done < bytes->size()) {
+      const int64_t got = file->Read(bytes->data() + done, bytes->size() - done);
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+    }
+    bytes->resize(done);
+    held_.push_back(std::move(bytes));
+    return new Assimp::MemoryIOStream(reinterpret_cast<const uint8_t*>(held_.back()->data()), held_.back()->size());
+  }
+  void Close(Assimp::IOStream* stream) override { delete stream; }
+
+ private:
+  std::string Path(const char* name) const {
+    const std::string text = name;
+    if (!text.empty() && text[0] == '/') return text;
+    return folder_ + "/" + text;
+  }
+
+  std::string folder_;
+  std::vector<std::unique_ptr<std::string>> held_;
+};
+
+// Every byte of the input: a file's in one block of its size, a stream's in
+// a block that grows with what arrives.
+bool Read_All(Byte_Source& source, std::string& bytes) {
+  const int64_t size = source.Size();
+  bytes.assign(size > 0 ? static_cast<size_t>(size) : size_t{1} << 16, '\0');
+  size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) {
+      if (size >= 0) break;  // a file holds what its size says
+      bytes.resize(2 * bytes.size());
+    }
+    const int64_t got = source.Read(bytes.data() + done, bytes.size() - done);
+    if (got < 0) return false;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+// Exactly the identity: then the points are copied bit for bit. (The
+// library's own test allows a tolerance.)
+bool Is_Identity(const aiMatrix4x4& m) {
+  const float entries[16] = {m.a1, m.a2, m.a3, m.a4, m.b1, m.b2, m.b3, m.b4,
+                             m.c1, m.c2, m.c3, m.c4, m.d1, m.d2, m.d3, m.d4};
+  for (int i = 0; i < 16; ++i)
+    if (entries[i] != (i % 5 == 0 ? 1.0f : 0.0f)) return false;
+  return true;
+}
+
+struct Placed_Mesh {
+  const aiMesh* mesh;
+  aiMatrix4x4 transform;
+  bool identity;
+};
+
+// Every placement of a mesh: depth first from the root, each node's meshes
+// in its order, with the product of the transforms from the root down. The
+// walk keeps its own stack, so a deep tree costs no call depth.
+Outcome Place_Meshes(const aiScene& scene, std::vector<Placed_Mesh>& placed) {
+  struct Visit {
+    const aiNode* node;
+    aiMatrix4x4 parent;
+  };
+  std::vector<Visit> stack = {{scene.mRootNode, aiMatrix4x4()}};
+  while (!stack.empty()) {
+    const Visit visit = stack.back();
+    stack.pop_back();
+    if (!visit.node) continue;
+    const aiMatrix4x4 transform = visit.parent * visit.node->mTransformation;
+    for (unsigned i = 0; i < visit.node->mNumMeshes; ++i) {
+      const unsigned index = visit.node->mMeshes[i];
+      if (index >= scene.mNumMeshes || !scene.mMeshes[index])
+        return Outcome::Failure("A node of the scene names mesh " + std::to_string(index) + ", which it does not hold");
+      placed.push_back({scene.mMeshes[index], transform, Is_Identity(transform)});
+    }
+    for (unsigned i = visit.node->mNumChildren; i-- > 0;) stack.push_back({visit.node->mChildren[i], transform});
+  }
+  return Outcome::Success();
+}
+
+Point3 Place(const aiVector3D& v, const Placed_Mesh& placed, bool& finite) {
+  if (placed.identity) {
+    finite = std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+    return {v.x, v.y, v.z};
+  }
+  const aiMatrix4x4& m = placed.transform;
+  const double x = v.x, y = v.y, z = v.z;
+  const double out[3] = {double{m.a1} * x + double{m.a2} * y + double{m.a3} * z + m.a4,
+                         double{m.b1} * x + double{m.b2} * y + double{m.b3} * z + m.b4,
+                         double{m.c1} * x + double{m.c2} * y + double{m.c3} * z + m.c4};
+  // A point placed beyond the float range is no point either.
+  finite = true;
+  for (double c : out) finite = finite && std::isfinite(c) && std::fabs(c) <= FLT_MAX;
+  return {static_cast<float>(out[0]), static_cast<float>(out[1]), static_cast<float>(out[2])};
+}
+
+Outcome Build_Mesh(const std::vector<Placed_Mesh>& placed, Mesh_Arrays& mesh) {
+  int64_t points = 0, triangles = 0;
+  for (const Placed_Mesh& p : placed) {
+    points += p.mesh->mNumVertices;
+    if (p.mesh->mNumVertices > 0 && !p.mesh->mVertices) return Outcome::Failure("A mesh of the scene has no points");
+    if (p.mesh->mNumFaces > 0 && !p.mesh->mFaces) return Outcome::Failure("A mesh of the scene has no faces");
+    for (unsigned f = 0; f < p.mesh->mNumFaces; ++f) {
+      const aiFace& face = p.mesh->mFaces[f];
+      if (face.mNumIndices >= 3) triangles += face.mNumIndices - 2;
+    }
+  }
+  if (points > INT32_MAX || triangles > INT32_MAX)
+    return Outcome::Failure("Too many points or faces for one mesh: " + std::to_string(points) + " points and " +
+                            std::to_string(triangles) + " triangles");
+  mesh.Nb_Pts_Normal = static_cast<int32_t>(points - 1);
+  mesh.Nb_Faces = static_cast<int32_t>(triangles - 1);
+  try {
+    Size_Array(mesh.Pts_Normal, mesh.Nb_Pts_Normal);
+    Size_Array(mesh.Faces_Normal, mesh.Nb_Faces);
+  } catch (const std::bad_alloc&) {
+    return Outcome::Failure("Not enough memory for " + std::to_string(points) + " points and " +
+                            std::to_string(triangles) + " triangles");
+  }
+  int32_t first_point = 0;
+  size_t t = 0;
+  for (size_t m = 0; m < placed.size(); ++m) {
+    const aiMesh& source = *placed[m].mesh;
+    for (unsigned v = 0; v < source.mNumVertices; ++v) {
+      bool finite = true;
+      mesh.Pts_Normal[static_cast<size_t>(first_point) + v] = Place(source.mVertices[v], placed[m], finite);
+      if (!finite)
+        return Outcome::Failure("Point " + std::to_string(v) + " of mesh " + std::to_string(m) +
+                                " of the scene is not a finite number");
+    }
+    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+      const aiFace& face = source.mFaces[f];
+      if (face.mNumIndices < 3) continue;
+      if (!face.mIndices) return Outcome::Failure("A face of the scene has no corners");
+      for (unsigned k = 0; k < face.mNumIndices; ++k)
+        if (face.mIndices[k] >= source.mNumVertices)
+          return Outcome::Failure("Face " + std::to_string(f) + " of mesh " + std::to_string(m) + " names point " +
+                                  std::to_string(face.mIndices[k]) + ", but the mesh has " +
+                                  std::to_string(source.mNumVertices) + " points");
+      const int32_t c0 = first_point + static_cast<int32_t>(face.mIndices[0]);
+      for (unsigned k = 2; k < face.mNumIndices; ++k)
+        mesh.Faces_Normal[t++] = {c0, first_point + static_cast<int32_t>(face.mIndices[k - 1]),
+                                  first_point + static_cast<int32_t>(face.mIndices[k])};
+      if (face.mNumIndices > 3) ++mesh.Polygons_Split;
+    }
+    first_point += static_cast<int32_t>(source.mNumVertices);
+  }
+  if (triangles < 2 || points < 2)
+    return Outcome::Silent(std::to_string(points) + (points == 1 ? " point and " : " points and ") +
+                           std::to_string(triangles) + (triangles == 1 ? " triangle" : " triangles") +
+                           " in the scene: a mesh needs at least two of each");
+  return Outcome::Success();
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// The library's work on the input's bytes: the scene as one normal mesh
+// (Pts_Normal, Faces_Normal, their counters and Polygons_Split), and the
+// outcome.
+Outcome Import_Scene(const std::string& bytes, const Scene_Input& input, const std::string& format,
+                     Mesh_Arrays& mesh) {
+  Assimp::Importer importer;
+  // Files the input names come from its folder only, never from the
+  // current one.
+  importer.SetIOHandler(new Companion_Files(input.folder));
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
+  // Validation only: no joining of vertices, no triangulation.
+  const aiScene* scene =
+      importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure, format.c_str());
+  if (!scene) {
+    const std::string why = importer.GetErrorString();
+    if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
+    return Outcome::Failure("Not a mesh the " + format + " reader can read: " +
+                            (why.empty() ? std::string("no reason given") : why));
+  }
+  if (!scene->mRootNode || scene->mNumMeshes == 0) return Outcome::Silent("The scene holds no mesh");
+  std::vector<Placed_Mesh> placed;
+  if (Outcome walked = Place_Meshes(*scene, placed); !walked.ok) return walked;
+  return Build_Mesh(placed, mesh);
+}
+
+// A child's result as bytes: the outcome, the counters, then the arrays.
+template <typename T>
+void Put(std::string& out, const T& value) {
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+template <typename T>
+bool Take(std::string_view& in, T& value) {
+  if (in.size() < sizeof value) return false;
+  std::memcpy(&value, in.data(), sizeof value);
+  in.remove_prefix(sizeof value);
+  return true;
+}
+
+std::string Pack(const Outcome& outcome, const Mesh_Arrays& mesh) {
+  std::string out;
+  Put(out, static_cast<uint8_t>(outcome.ok));
+  Put(out, static_cast<uint8_t>(outcome.shown));
+  Put(out, static_cast<uint64_t>(outcome.message.size()));
+  out += outcome.message;
+  Put(out, mesh.Nb_Pts_Normal);
+  Put(out, mesh.Nb_Faces);
+  Put(out, mesh.Polygons_Split);
+  Put(out, static_cast<uint64_t>(mesh.Pts_Normal.size()));
+  Put(out, static_cast<uint64_t>(mesh.Faces_Normal.size()));
+  out.append(reinterpret_cast<const char*>(mesh.Pts_Normal.data()), mesh.Pts_Normal.size() * sizeof(Point3));
+  out.append(reinterpret_cast<const char*>(mesh.Faces_Normal.data()), mesh.Faces_Normal.size() * sizeof(Face3));
+  return out;
+}
+
+bool Unpack(std::string_view in, Outcome& outcome, Mesh_Arrays& mesh) {
+  uint8_t ok = 0, shown = 0;
+  uint64_t length = 0, points = 0, faces = 0;
+  if (!Take(in, ok) || !Take(in, shown) || !Take(in, length) || in.size() < length) return false;
+  outcome.ok = ok != 0;
+  outcome.shown = shown != 0;
+  outcome.message.assign(in.substr(0, length));
+  in.remove_prefix(length);
+  if (!Take(in, mesh.Nb_Pts_Normal) || !Take(in, mesh.Nb_Faces) || !Take(in, mesh.Polygons_Split) ||
+      !Take(in, points) || !Take(in, faces) || in.size() != points * sizeof(Point3) + faces * sizeof(Face3))
+    return false;
+  mesh.Pts_Normal.Size_Zeroed(points);
+  mesh.Faces_Normal.Size_Zeroed(faces);
+  if (points > 0) std::memcpy(mesh.Pts_Normal.data(), in.data(), points * sizeof(Point3));
+  if (faces > 0) std::memcpy(mesh.Faces_Normal.data(), in.data() + points * sizeof(Point3), faces * sizeof(Face3));
+  return true;
+}
+
+}  // namespace
+
+bool Reads_Scene_Format(std::string_view extension) {
+  if (extension.empty() || extension.size() > 16) return false;
+  const Assimp::Importer importer;
+  std::string dotted = ".";
+  dotted += Lower(extension);
+  return importer.IsExtensionSupported(dotted);
+}
+
+Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
+                   const Scene_Input& input) {
+  if (Lower(input.format) == "off") return Read_Off(source, name, mesh, progress);
+  const std::string format = Lower(input.format);
+  mesh.Input_Format = format;
+  mesh.Nb_Pts_Normal = mesh.Nb_Faces = -1;  // until the scene is read
+  if (progress && !progress->Update("Reading", 0)) return Outcome::Cancelled();
+  std::string bytes;
+  if (!Read_All(source, bytes)) return Outcome::Failure("Cannot read file: " + name);
+  // An OBJ file is text. assimp's OBJ parser (5.2.5) takes a NUL byte for
+  // the end of its buffer in some places and not in others, and a file of
+  // text and NUL bytes made it write outside its memory (found by fuzzing).
+  if (const size_t nul = bytes.find('\0'); format == "obj" && nul != std::string::npos)
+    return Outcome::Failure("Not an OBJ file: byte " + std::to_string(nul) + " is a NUL, and an OBJ file is text");
+
+  // The library runs apart: its OBJ parser, for one, writes outside its
+  // memory on some malformed files (found by fuzzing), and a crash there
+  // must not end the converter. Its loaders size arrays from counts they
+  // do not check, so it gets a gigabyte and 64 bytes for each byte of the
+  // input, and a minute and a second for each megabyte.
+  Isolation_Limits limits;
+  limits.memory_bytes = (uint64_t{1} << 30) + 64 * static_cast<uint64_t>(bytes.size());
+  limits.cpu_seconds = 60 + static_cast<unsigned>(bytes.size() >> 20);
+  std::string packed;
+  const Isolated_End end = Run_Isolated(
+      [&] {
+        Mesh_Arrays scene;
+        scene.Nb_Pts_Normal = scene.Nb_Faces = -1;
+        const Outcome outcome = Import_Scene(bytes, input, format, scene);
+        return Pack(outcome, scene);
+      },
+      packed, limits);
+  Outcome outcome;
+  switch (end) {
+    case Isolated_End::Out_Of_Memory: throw std::bad_alloc();
+    case Isolated_End::Out_Of_Time:
+      return Outcome::Failure("Not a mesh the " + format + " reader can read: it ran for too long on this file");
+    case Isolated_End::Crashed:
+      return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
+    case Isolated_End::Not_Started:
+      // No child process could be made: the library runs here.
+      outcome = Import_Scene(bytes, input, format, mesh);
+      break;
+    case Isolated_End::Done:
+      if (!Unpack(packed, outcome, mesh))
+        return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
+      break;
+  }
+  if (!Size_Derived_Arrays(mesh))
+    return Outcome::Failure("Not enough memory for " + std::to_string(int64_t{mesh.Nb_Pts_Normal} + 1) +
+                            " points and " + std::to_string(int64_t{mesh.Nb_Faces} + 1) + " triangles");
+  if (progress && !progress->Update("Reading", 80)) return Outcome::Cancelled();
+  return outcome;
+}
+
+#else  // built without assimp: OFF alone
+
+namespace {
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+}  // namespace
+
+bool Reads_Scene_Format(std::string_view extension) { return Lower(extension) == "off"; }
+
+Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
+                   const Scene_Input& input) {
+  if (Lower(input.format) == "off") return Read_Off(source, name, mesh, progress);
+  return Outcome::Failure("This stl2bas was built without assimp and reads no " + Lower(input.format) + " files");
+}
+
+#endif
