@@ -29,9 +29,13 @@ korvane_install_missing() {
 korvane_configure() {
   local dir=$1
   shift
-  # ccache, where it is installed, gives back what an earlier build compiled.
+  # ccache, where it is installed, gives back what an earlier build compiled,
+  # also one in another clone: paths are compared from the project's root.
   local launcher=()
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="$KORVANE_ROOT" CCACHE_NOHASHDIR=true
+  fi
   cmake -S "$KORVANE_ROOT" -B "$KORVANE_ROOT/$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 }
 
