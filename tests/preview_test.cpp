@@ -564,4 +564,30 @@ TEST(DrawLines, EverySegmentInsideLeavesThePlainBresenhamPixels) {
   EXPECT_TRUE(draw_and_compare(beside, "segments beside the raster"));
 }
 
+// A picture of a big mesh is drawn in two halves at once; the pixels must be
+// those of drawing its segments one call at a time, in order, wherever the
+// segments lie: inside, crossing the edges, far beyond, and over rows that
+// lie `stride` pixels apart.
+TEST(DrawLines, ManySegmentsAtOnceLeaveThePixelsOfOneAtATime) {
+  constexpr int width = 481, height = 473, stride = 490;
+  constexpr uint32_t paper = 0xFFFFFFFF, ink = 0xFF000000;
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> coordinate(-700, 1200), step(-2, 2);
+  std::vector<Segment> segments;
+  for (int i = 0; i < 300000; ++i) {
+    const int x0 = coordinate(random), y0 = coordinate(random);
+    const bool short_one = i % 4096 != 0;
+    const int x1 = short_one ? x0 + step(random) : coordinate(random);
+    const int y1 = short_one ? y0 + step(random) : coordinate(random);
+    segments.push_back(Seg(x0, y0, x1, y1));
+  }
+  std::vector<uint32_t> at_once(stride * height, paper), one_by_one(stride * height, paper);
+  Draw_Lines(at_once.data(), width, height, stride, segments, ink);
+  for (const Segment& s : segments) Draw_Lines(one_by_one.data(), width, height, stride, {&s, 1}, ink);
+  EXPECT_EQ(at_once, one_by_one);
+  const auto inked = std::count(at_once.begin(), at_once.end(), ink);
+  EXPECT_GT(inked, width * height / 10);
+  EXPECT_LT(inked, width * height / 2);
+}
+
 }  // namespace
