@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "commands.h"
-#include "core/line_numbering.h"
 #include "export/write_bas.h"
-#include "import/read_input.h"
 #include "input_choice.h"
+#include "prepare_mesh.h"
 #include "shape_options.h"
 
 namespace {
@@ -32,24 +31,8 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
   try {
     MeshStore store;
     store.File_Input = input;
-    Outcome read = Read_Chosen_Input(store, kind);
-    if (!read.ok || !store.Object_Loaded) {
-      std::cerr << input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
-      return false;
-    }
-    Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
-    if (!numbering.ok) {
-      std::cerr << input << ": " << numbering.message << "\n";
-      return false;
-    }
-    doing = "fitting the model";
     const Shape_Options shape = Read_Shape_Options(options.shape);
-    Shape_Report report;
-    Outcome shaped = Shape_Mesh(store, shape, report);
-    if (!shaped.ok) {
-      std::cerr << input << ": " << shaped.message << "\n";
-      return false;
-    }
+    if (!Prepare_Mesh(store, kind, options.start, options.step, shape, false, doing)) return false;
     if (shape.Any() && store.Nb_Faces < 0) {
       std::cerr << input << ": No face keeps its area at one decimal, so the file would hold no face"
                 << (shape.fit_size > 0 ? "" : " (--fit 400 makes the model 400 units across)") << "\n";
@@ -57,7 +40,7 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
     }
     doing = "writing the BASIC data file";
     store.File_Output = output;
-    Outcome written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
+    const Outcome written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
     if (!written.ok) {
       std::cerr << input << ": " << written.message << "\n";
       Explain_Too_Many_Lines(std::cerr, store);

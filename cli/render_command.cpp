@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "commands.h"
-#include "core/line_numbering.h"
 #include "export/file_sink.h"
-#include "import/read_input.h"
 #include "input_choice.h"
+#include "prepare_mesh.h"
 #include "preview/png_picture.h"
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
@@ -107,30 +106,10 @@ int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool s
 
   MeshStore store;
   store.File_Input = options.input;
-  const Outcome read = Read_Chosen_Input(store, kind);
-  if (!read.ok || !store.Object_Loaded) {
-    std::cerr << options.input << ": " << (read.message.empty() ? "not loaded" : read.message) << "\n";
-    return 1;
-  }
-  const Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
-  if (!numbering.ok) {
-    std::cerr << options.input << ": " << numbering.message << "\n";
-    return 1;
-  }
   // Reducing and tidying change only the optimized mesh: the normal mesh is
   // drawn turned and fitted alike, with all its faces.
-  doing = "fitting the model";
-  const Shape_Options shape = Read_Shape_Options(options.shape);
-  if (show_normal) {
-    Turn_And_Fit(store, shape);
-  } else {
-    Shape_Report report;
-    const Outcome shaped = Shape_Mesh(store, shape, report);
-    if (!shaped.ok) {
-      std::cerr << options.input << ": " << shaped.message << "\n";
-      return 1;
-    }
-  }
+  if (!Prepare_Mesh(store, kind, options.start, options.step, Read_Shape_Options(options.shape), show_normal, doing))
+    return 1;
   store.Show_Normal = show_normal;
   Set_View(store, angles[0], angles[1], angles[2], options.zoom);
   Set_Drawing_Area(store, width, height);
