@@ -121,12 +121,6 @@ uint64_t Ply_Element::Least_Bytes() const {
   return bytes;
 }
 
-bool Ply_Element::Has_List() const {
-  for (const Ply_Property& property : properties)
-    if (property.list) return true;
-  return false;
-}
-
 int Ply_Element::Find(std::string_view property) const {
   for (size_t i = 0; i < properties.size(); ++i)
     if (properties[i].name == property) return static_cast<int>(i);

@@ -49,7 +49,6 @@ struct Ply_Element {
   // The least bytes one entry takes in a binary file: every scalar, and
   // every list's count with no items.
   uint64_t Least_Bytes() const;
-  bool Has_List() const;
   // The property of this name, or -1.
   int Find(std::string_view property) const;
 };
