@@ -122,21 +122,25 @@ bool Binary_Stl_Decoder::Feed(const char* bytes, size_t size) {
   return true;
 }
 
+bool Size_Stl_Facets(Mesh_Arrays& mesh, int64_t facets) {
+  mesh.Nb_Faces = static_cast<int32_t>(facets - 1);
+  mesh.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
+  try {
+    mesh.Faces_Normal.Resize(static_cast<size_t>(facets));
+    mesh.Pts_Normal.Resize(static_cast<size_t>(3 * facets));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return Size_Derived_Arrays(mesh);
+}
+
 Outcome Binary_Stl_Decoder::Finish() {
   const int64_t facets = declared_;
   if (facets > kMax_Stl_Facets)
     return Outcome::Failure("Too many facets for one mesh: more than " + std::to_string(kMax_Stl_Facets));
   auto no_memory = [&] { return Outcome::Failure("Not enough memory for " + std::to_string(facets) + " facets"); };
   if (out_of_memory_) return no_memory();
-  mesh_.Nb_Faces = static_cast<int32_t>(facets - 1);
-  mesh_.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
-  try {
-    mesh_.Faces_Normal.Resize(static_cast<size_t>(facets));
-    mesh_.Pts_Normal.Resize(static_cast<size_t>(3 * facets));
-  } catch (const std::bad_alloc&) {
-    return no_memory();
-  }
-  if (!Size_Derived_Arrays(mesh_)) return no_memory();
+  if (!Size_Stl_Facets(mesh_, facets)) return no_memory();
   if (bad_facet_ >= 0)
     return Outcome::Failure("Facet " + std::to_string(bad_facet_) +
                             " of the binary STL has a coordinate that is not a finite number");

@@ -31,6 +31,11 @@ bool Looks_Binary(std::string_view head);
 // The most facets one mesh holds: 3 x facets points must fit the counters.
 constexpr int64_t kMax_Stl_Facets = (int64_t{INT32_MAX} + 1) / 3;
 
+// Sets the counters of a mesh of `facets` STL facets (ASCII or binary: three
+// points each) and sizes every array for them, keeping what the arrays
+// already hold; the rest is zero. False when memory runs out.
+bool Size_Stl_Facets(Mesh_Arrays& mesh, int64_t facets);
+
 // Decodes a binary STL from its first byte on, as its bytes arrive in
 // pieces of any size: facet f gives points 3f, 3f+1, 3f+2 of Pts_Normal and
 // the face (3f, 3f+1, 3f+2), exactly as an ASCII facet does. Records past the

@@ -71,17 +71,7 @@ Outcome Read_Ascii_Stl(Line_Reader& file, const std::string& name, Mesh_Arrays& 
     return true;
   };
   // The counters and every array of the mesh for the facets counted.
-  auto finish = [&]() {
-    mesh.Nb_Faces = static_cast<int32_t>(facets - 1);
-    mesh.Nb_Pts_Normal = static_cast<int32_t>(3 * facets - 1);
-    try {
-      mesh.Faces_Normal.Resize(static_cast<size_t>(facets));
-      mesh.Pts_Normal.Resize(static_cast<size_t>(3 * facets));
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    return Size_Derived_Arrays(mesh);
-  };
+  auto finish = [&] { return Size_Stl_Facets(mesh, facets); };
 
   // A facet line, one ignored line, then the corners A, B, C. A facet cut
   // short by the end of the file keeps zeros where it ends.
