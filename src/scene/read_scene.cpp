@@ -26,47 +26,6 @@
 #ifdef KORVANE_WITH_ASSIMP
 namespace {
 
-// Files an input names, read whole from the input's folder through the one
-// opener of the core: regular files only, nothing that could block.
-class Companion_Files final : public Assimp::IOSystem {
- public:
-  explicit Companion_Files(std::string folder) : folder_(std::move(folder)) {}
-
-  bool Exists(const char* name) const override {
-    bool refused = false;
-    return !folder_.empty() && Open_Input_File(Path(name), Input_Streams::Refuse, refused) != nullptr;
-  }
-  char getOsSeparator() const override { return '/'; }
-
-  Assimp::IOStream* Open(const char* name, const char* mode) override {
-    if (folder_.empty() || std::strchr(mode, 'w') || std::strchr(mode, 'a')) return nullptr;
-    bool refused = false;
-    std::unique_ptr<Byte_Source> file = Open_Input_File(Path(name), Input_Streams::Refuse, refused);
-    if (!file || file->Size() < 0) return nullptr;
-    auto bytes = std::make_unique<std::string>(static_cast<size_t>(file->Size()), '\0');
-    size_t done = 0;
-    while (done < bytes->size()) {
-      const int64_t got = file->Read(bytes->data() + done, bytes->size() - done);
-      if (got <= 0) break;
-      done += static_cast<size_t>(got);
-    }
-    bytes->resize(done);
-    held_.push_back(std::move(bytes));
-    return new Assimp::MemoryIOStream(reinterpret_cast<const uint8_t*>(held_.back()->data()), held_.back()->size());
-  }
-  void Close(Assimp::IOStream* stream) override { delete stream; }
-
- private:
-  std::string Path(const char* name) const {
-    const std::string text = name;
-    if (!text.empty() && text[0] == '/') return text;
-    return folder_ + "/" + text;
-  }
-
-  std::string folder_;
-  std::vector<std::unique_ptr<std::string>> held_;
-};
-
 // Every byte of the input: a file's in one block of its size, a stream's in
 // a block that grows with what arrives.
 bool Read_All(Byte_Source& source, std::string& bytes) {
@@ -86,6 +45,41 @@ bool Read_All(Byte_Source& source, std::string& bytes) {
   bytes.resize(done);
   return true;
 }
+
+// Files an input names, read whole from the input's folder through the one
+// opener of the core: regular files only, nothing that could block.
+class Companion_Files final : public Assimp::IOSystem {
+ public:
+  explicit Companion_Files(std::string folder) : folder_(std::move(folder)) {}
+
+  bool Exists(const char* name) const override {
+    bool refused = false;
+    return !folder_.empty() && Open_Input_File(Path(name), Input_Streams::Refuse, refused) != nullptr;
+  }
+  char getOsSeparator() const override { return '/'; }
+
+  Assimp::IOStream* Open(const char* name, const char* mode) override {
+    if (folder_.empty() || std::strchr(mode, 'w') || std::strchr(mode, 'a')) return nullptr;
+    bool refused = false;
+    std::unique_ptr<Byte_Source> file = Open_Input_File(Path(name), Input_Streams::Refuse, refused);
+    if (!file || file->Size() < 0) return nullptr;
+    auto bytes = std::make_unique<std::string>();
+    if (!Read_All(*file, *bytes)) return nullptr;
+    held_.push_back(std::move(bytes));
+    return new Assimp::MemoryIOStream(reinterpret_cast<const uint8_t*>(held_.back()->data()), held_.back()->size());
+  }
+  void Close(Assimp::IOStream* stream) override { delete stream; }
+
+ private:
+  std::string Path(const char* name) const {
+    const std::string text = name;
+    if (!text.empty() && text[0] == '/') return text;
+    return folder_ + "/" + text;
+  }
+
+  std::string folder_;
+  std::vector<std::unique_ptr<std::string>> held_;
+};
 
 // Exactly the identity: then the points are copied bit for bit. (The
 // library's own test allows a tolerance.)
