@@ -8,11 +8,22 @@
 
 #include "export/write_bas.h"
 #include "shape/faces_that_fit.h"
+#include "shape/fit_to_size.h"
 #include "shape/reduce_faces.h"
 #include "shape/shape_mesh.h"
 #include "shape_meshes.h"
 
 namespace {
+
+// Reduces and checks what holds for every mesh and limit: at most `limit`
+// faces, each naming points there are.
+Reduced_Faces Reduce_Within(std::span<const Point3> points, std::span<const Face3> faces, size_t limit) {
+  Reduced_Faces reduced = Reduce_Faces(points, faces, limit);
+  EXPECT_LE(reduced.faces.size(), limit);
+  for (const Face3& f : reduced.faces)
+    for (int32_t corner : {f.A, f.B, f.C}) EXPECT_TRUE(corner >= 0 && corner < static_cast<int32_t>(points.size()));
+  return reduced;
+}
 
 // Faces whose right-hand normal points away from the torus's core circle.
 double Share_Facing_Out(const Test_Mesh& mesh, std::span<const Face3> faces) {
@@ -37,16 +48,10 @@ TEST(ReduceFaces, NeverMoreThanAskedAndTheOutsideStaysOut) {
     const size_t all = mesh.faces.size();
     for (size_t limit : {size_t{1}, size_t{2}, size_t{3}, size_t{17}, size_t{100}, size_t{1000}, all - 1, all, all + 9}) {
       SCOPED_TRACE(std::to_string(all) + " faces to " + std::to_string(limit));
-      const Reduced_Faces reduced = Reduce_Faces(mesh.points, mesh.faces, limit);
-      ASSERT_LE(reduced.faces.size(), limit);
+      const Reduced_Faces reduced = Reduce_Within(mesh.points, mesh.faces, limit);
       if (limit >= all) {
         EXPECT_EQ(reduced.faces.size(), all);
-      }
-      for (const Face3& f : reduced.faces) {
-        for (int32_t corner : {f.A, f.B, f.C})
-          ASSERT_TRUE(corner >= 0 && corner < static_cast<int32_t>(mesh.points.size()));
-      }
-      if (limit >= 100 && limit < all) {
+      } else if (limit >= 100) {
         EXPECT_GE(reduced.faces.size(), limit * 9 / 10);
         EXPECT_GE(Share_Facing_Out(mesh, reduced.faces), 0.97);
         EXPECT_GT(Signed_Volume6(mesh.points, reduced.faces), 0);
@@ -70,13 +75,7 @@ TEST(ReduceFaces, FacesThatShareNoPointNeedTheSloppyPass) {
     faces.push_back({first, first + 1, first + 2});
   }
   faces.push_back({0, 1, 5000});  // names no point: left out
-  for (size_t limit : {size_t{1}, size_t{10}, size_t{150}}) {
-    const Reduced_Faces reduced = Reduce_Faces(points, faces, limit);
-    EXPECT_LE(reduced.faces.size(), limit);
-    EXPECT_TRUE(reduced.sloppy);
-    for (const Face3& f : reduced.faces)
-      for (int32_t corner : {f.A, f.B, f.C}) EXPECT_TRUE(corner >= 0 && corner < static_cast<int32_t>(points.size()));
-  }
+  for (size_t limit : {size_t{1}, size_t{10}, size_t{150}}) EXPECT_TRUE(Reduce_Within(points, faces, limit).sloppy);
 }
 
 TEST(ReduceFaces, ACubeAskedForFewerFacesThanItCanLoseKeepsItsLargest) {
@@ -88,8 +87,7 @@ TEST(ReduceFaces, ACubeAskedForFewerFacesThanItCanLoseKeepsItsLargest) {
                               {3, 6, 2}, {3, 7, 6}, {0, 4, 7}, {0, 7, 3}, {1, 2, 6}, {1, 6, 5}};
   faces[11] = {1, 6, 4};  // one face larger than the rest, across the cube
   for (size_t limit : {size_t{1}, size_t{5}, size_t{11}}) {
-    const Reduced_Faces reduced = Reduce_Faces(cube, faces, limit);
-    ASSERT_LE(reduced.faces.size(), limit);
+    const Reduced_Faces reduced = Reduce_Within(cube, faces, limit);
     ASSERT_GE(reduced.faces.size(), 1u) << "some faces, not none";
     if (limit == 1) {
       EXPECT_EQ(reduced.faces[0].C, 4) << "the largest face";
@@ -120,28 +118,33 @@ TEST(FacesThatFit, FillsTheLineNumbersWithoutPassingThem) {
   EXPECT_FALSE(Find_Faces_That_Fit(mesh.points, mesh.faces, 32767, 1).found);
 }
 
-TEST(ShapeMesh, FaceLimitCountsTheSavedFacesAndLeavesTheNormalMeshWhole) {
+TEST(ShapeMesh, FaceLimitCountsTheSavedFacesAndLeavesTheNormalMeshWholeButFitted) {
   std::mt19937 random(9);
   const Test_Mesh mesh = Torus(30, 40, 40, 12, 0.2, random);
-  for (size_t limit : {size_t{50}, size_t{500}}) {
-    MeshStore store = Loaded_Store(mesh);
-    store.Basic_Line = 10;
-    store.Basic_Step = 1;
-    Shape_Options options;
-    options.fit_size = 400;
-    options.face_limit = Face_Limit::Count;
-    options.max_faces = limit;
-    Shape_Report report;
-    ASSERT_TRUE(Shape_Mesh(store, options, report).ok);
-    EXPECT_LE(store.Nb_Faces + 1, static_cast<int32_t>(limit));
-    EXPECT_EQ(report.faces_achieved, store.Nb_Faces + 1);
-    EXPECT_EQ(report.faces_before, static_cast<int64_t>(mesh.faces.size()));
-    ASSERT_EQ(store.Faces_Normal.size(), mesh.faces.size());
-    for (size_t f = 0; f < mesh.faces.size(); ++f) ASSERT_EQ(store.Faces_Normal[f].B, mesh.faces[f].B);
-    for (int32_t f = 0; f <= store.Nb_Faces; ++f)
-      for (int32_t c : {store.Faces_Optimized[f].A, store.Faces_Optimized[f].B, store.Faces_Optimized[f].C})
-        ASSERT_TRUE(c >= 0 && c <= store.Nb_Pts_Optimized);
+  MeshStore store = Loaded_Store(mesh);
+  Shape_Options options;
+  options.turn = true;
+  options.up = Up_Axis::Z;
+  options.fit_size = 3;  // so small that the tidy step drops some of the reduced faces
+  options.face_limit = Face_Limit::Count;
+  options.max_faces = 500;
+  Shape_Report report;
+  ASSERT_TRUE(Shape_Mesh(store, options, report).ok);
+  EXPECT_GT(report.faces_degenerate, 0);
+  EXPECT_LE(store.Nb_Faces + 1, 500);
+  EXPECT_EQ(report.faces_achieved, store.Nb_Faces + 1);
+  EXPECT_EQ(report.faces_before, static_cast<int64_t>(mesh.faces.size()));
+  ASSERT_EQ(store.Faces_Normal.size(), mesh.faces.size());
+  for (size_t f = 0; f < mesh.faces.size(); ++f) ASSERT_EQ(store.Faces_Normal[f].B, mesh.faces[f].B);
+  // The normal mesh is turned and fitted as the saved one: the saved points,
+  // a part of it rounded to tenths, lie within its box.
+  const Bounds3 normal = Bounds_Of(store.Pts_Normal), saved = Bounds_Of(store.Pts_Optimized);
+  EXPECT_NEAR(Largest_Extent(normal), 3, 1e-6);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_GE(saved.min[i], normal.min[i] - 0.05);
+    EXPECT_LE(saved.max[i], normal.max[i] + 0.05);
   }
+  EXPECT_LT(normal.max[1] - normal.min[1], 1) << "the ring's axis points up: it is seen edge on";
 }
 
 }  // namespace
