@@ -12,6 +12,7 @@
 
 #include "core/float_text.h"
 #include "core/mesh_store.h"
+#include "test_files.h"
 
 // Bytes of a binary file, in either byte order.
 class Byte_Writer {
@@ -49,15 +50,15 @@ struct Test_Facet {
   Point3 corners[3];
 };
 
+// A point as text that reads back to the same floats.
+inline std::string Point_Text(const Point3& p) {
+  return Shortest_Float_Text(p.X) + " " + Shortest_Float_Text(p.Y) + " " + Shortest_Float_Text(p.Z);
+}
+
 inline std::string Ascii_Stl(const std::vector<Test_Facet>& facets) {
   std::string text = "solid test\n";
-  for (const Test_Facet& facet : facets) {
-    text += "  facet normal 0 0 1\n    outer loop\n";
-    for (const Point3& p : facet.corners)
-      text += "      vertex " + Shortest_Float_Text(p.X) + " " + Shortest_Float_Text(p.Y) + " " +
-              Shortest_Float_Text(p.Z) + "\n";
-    text += "    endloop\n  endfacet\n";
-  }
+  for (const Test_Facet& facet : facets)
+    text += Stl_Facet(Point_Text(facet.corners[0]), Point_Text(facet.corners[1]), Point_Text(facet.corners[2]));
   return text + "endsolid test\n";
 }
 

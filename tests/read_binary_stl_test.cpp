@@ -1,9 +1,7 @@
 // Binary STL: the size rule decides, every facet reads as its ASCII facet
 // would, from a file and from a pipe, and what is wrong is named.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <random>
 
@@ -12,8 +10,6 @@
 #include "test_files.h"
 
 namespace {
-
-using testing::HasSubstr;
 
 // Facets over a small grid (shared corners merge) with the values that
 // text and bits could disagree on: -0, tiny and huge magnitudes.
@@ -30,32 +26,23 @@ std::vector<Test_Facet> Random_Facets(std::mt19937& random, int count) {
   return facets;
 }
 
-TEST(Binary_Stl, ReadsAsTheAsciiFileOfTheSameFloats) {
+// A file of 84 + 50 N bytes is a binary STL of N facets whatever its header
+// says, even that it is an ASCII file with a facet line in it; each facet
+// reads as its ASCII facet of the same floats would.
+TEST(Binary_Stl, SizeDecidesAndFacetsReadAsTheirAsciiFile) {
   std::mt19937 random(14);
-  for (int count : {2, 3, 17, 1000, 25000}) {
+  const std::pair<int, std::string> files[] = {
+      {2, "solid unit_cube"}, {3, "solid x\n  facet normal 0 0 1\n"}, {17, ""}, {1000, "test"}, {25000, "solid"}};
+  for (const auto& [count, header] : files) {
     SCOPED_TRACE(count);
     const std::vector<Test_Facet> facets = Random_Facets(random, count);
     MeshStore binary, ascii;
-    ASSERT_TRUE(Read_Both_Ways(binary, Input_Kind::Stl, Binary_Stl(facets)).ok);
+    ASSERT_TRUE(Read_Both_Ways(binary, Input_Kind::Stl, Binary_Stl(facets, header)).ok);
     ASSERT_TRUE(Read_Both_Ways(ascii, Input_Kind::Stl, Ascii_Stl(facets)).ok);
     EXPECT_EQ(binary.Input_Format, "binary-stl");
     EXPECT_EQ(ascii.Input_Format, "ascii-stl");
     EXPECT_EQ(binary.Nb_Faces, count - 1);
     Expect_Same_Mesh(binary, ascii);
-  }
-}
-
-TEST(Binary_Stl, SizeDecidesWhateverTheHeaderSays) {
-  std::mt19937 random(3);
-  const std::vector<Test_Facet> facets = Random_Facets(random, 12);
-  // A header that starts like an ASCII file, even with a facet line in it.
-  for (const char* header : {"solid unit_cube", "solid x\n  facet normal 0 0 1\n", ""}) {
-    SCOPED_TRACE(header);
-    MeshStore store;
-    ASSERT_TRUE(Read_Both_Ways(store, Input_Kind::Stl, Binary_Stl(facets, header)).ok);
-    EXPECT_EQ(store.Input_Format, "binary-stl");
-    EXPECT_EQ(store.Nb_Faces, 11);
-    EXPECT_EQ(store.Pts_Normal[35].Z, facets[11].corners[2].Z);
   }
 }
 
@@ -129,10 +116,11 @@ TEST(Binary_Stl, HeadThatLooksBinary) {
     EXPECT_TRUE(Looks_Binary(std::string("solid ") + control)) << int(control);
 }
 
-TEST(Binary_Stl, DecoderTakesBytesInAnyPieces) {
+// A pipe whose text read stops early is drained for as long as it may still
+// be a binary STL: to its last byte, whatever the pieces, and no further.
+TEST(Binary_Stl, DecoderStaysPossibleToTheLastByteOnly) {
   std::mt19937 random(11);
-  const std::vector<Test_Facet> facets = Random_Facets(random, 300);
-  const std::string bytes = Binary_Stl(facets);
+  const std::string bytes = Binary_Stl(Random_Facets(random, 300));
   std::uniform_int_distribution<size_t> piece(1, 120);
   Mesh_Arrays mesh;
   Binary_Stl_Decoder decoder(mesh, false);
@@ -140,18 +128,9 @@ TEST(Binary_Stl, DecoderTakesBytesInAnyPieces) {
     const size_t size = std::min(piece(random), bytes.size() - at);
     ASSERT_TRUE(decoder.Feed(bytes.data() + at, size));
     at += size;
-    EXPECT_TRUE(decoder.Still_Possible());
+    ASSERT_TRUE(decoder.Still_Possible()) << at;
   }
-  ASSERT_TRUE(decoder.Is_Binary(bytes.size()));
-  ASSERT_TRUE(decoder.Finish().ok);
-  ASSERT_EQ(mesh.Nb_Faces, 299);
-  for (int f = 0; f < 300; ++f)
-    for (int k = 0; k < 3; ++k) {
-      const Point3& p = mesh.Pts_Normal[3 * f + k];
-      EXPECT_EQ(std::memcmp(&p, &facets[f].corners[k], sizeof p), 0);
-    }
-  EXPECT_EQ(mesh.Faces_Normal[299].B, 898);
-  // One byte more and it is no binary STL of 300 facets.
+  EXPECT_TRUE(decoder.Is_Binary(bytes.size()));
   decoder.Feed("x", 1);
   EXPECT_FALSE(decoder.Still_Possible());
 }
