@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "import/read_input.h"
-#include "scene/read_scene.h"
+#include "assimp_bridge/read_scene.h"
 
 namespace {
 

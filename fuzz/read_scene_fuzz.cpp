@@ -12,7 +12,7 @@
 #include "check_store.h"
 #include "core/byte_source.h"
 #include "import/read_input.h"
-#include "scene/read_scene.h"
+#include "assimp_bridge/read_scene.h"
 #include "stream_source.h"
 
 // assimp 5.2.5 leaks a few kilobytes inside its OBJ importer on some

@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/app_commands.h"
+#include "controller/app_commands.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "mesh_files.h"
-#include "scene/read_scene.h"
+#include "assimp_bridge/read_scene.h"
 #include "test_files.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/app_commands.h"
-#include "app/window_port.h"
+#include "controller/app_commands.h"
+#include "controller/window_port.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "scene/read_scene.h"
+#include "assimp_bridge/read_scene.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -21,7 +21,7 @@
 #include "core/flat_array.h"
 #include "core/platform.h"
 #include "core/parse_number.h"
-#include "scene/read_off.h"
+#include "import/read_off.h"
 
 #ifdef KORVANE_WITH_ASSIMP
 namespace {

@@ -1,4 +1,4 @@
-#include "app/app_commands.h"
+#include "controller/app_commands.h"
 
 #include <charconv>
 #include <filesystem>

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_port.h"
+#include "controller/window_port.h"
 #include "core/mesh_store.h"
 #include "preview/wireframe.h"
 

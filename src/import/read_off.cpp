@@ -1,4 +1,4 @@
-#include "scene/read_off.h"
+#include "import/read_off.h"
 
 #include <algorithm>
 #include <new>
