@@ -7,8 +7,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include "import/more_formats.h"
+
 using Command_Run = std::function<int()>;
 
-Command_Run Add_Convert_Command(CLI::App& app);
-Command_Run Add_Info_Command(CLI::App& app);
-Command_Run Add_Render_Command(CLI::App& app);
+// `more` names the formats read beyond our own; it outlives the commands.
+Command_Run Add_Convert_Command(CLI::App& app, const More_Formats& more);
+Command_Run Add_Info_Command(CLI::App& app, const More_Formats& more);
+Command_Run Add_Render_Command(CLI::App& app, const More_Formats& more);

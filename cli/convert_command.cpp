@@ -1,14 +1,14 @@
 #include <filesystem>
 #include <iostream>
-#include <new>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "commands.h"
-#include "export/write_bas.h"
-#include "input_choice.h"
-#include "prepare_mesh.h"
+#include "input_options.h"
+#include "model/load_model.h"
+#include "model/model_report.h"
+#include "model/save_model.h"
 #include "shape_options.h"
 
 namespace {
@@ -24,40 +24,40 @@ struct Convert_Options {
 };
 
 // Converts one input into a fresh store; prints why it failed, naming it.
-// Memory running out ends this input's conversion, not the program.
-bool Convert_One(const Convert_Options& options, const std::string& input, const Input_Choice& kind,
-                 const std::string& output) {
-  const char* doing = "reading it";
-  try {
-    MeshStore store;
-    store.File_Input = input;
-    const Shape_Options shape = Read_Shape_Options(options.shape);
-    if (!Prepare_Mesh(store, kind, options.start, options.step, shape, false, doing)) return false;
-    if (shape.Any() && store.Nb_Faces < 0) {
-      std::cerr << input << ": No face keeps its area at one decimal, so the file would hold no face"
-                << (shape.fit_size > 0 ? "" : " (--fit 400 makes the model 400 units across)") << "\n";
-      return false;
-    }
-    doing = "writing the BASIC data file";
-    store.File_Output = output;
-    const Outcome written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
-    if (!written.ok) {
-      std::cerr << input << ": " << written.message << "\n";
-      Explain_Too_Many_Lines(std::cerr, store);
-      return false;
-    }
-    return true;
-  } catch (const std::bad_alloc&) {
-    std::cerr << input << ": not enough memory while " << doing << "\n";
+bool Convert_One(const Convert_Options& options, const std::string& input, const Input_Choice& choice,
+                 const std::string& output, const More_Formats& more) {
+  MeshStore store;
+  store.File_Input = input;
+  Model_Request request;
+  request.choice = choice;
+  request.more = &more;
+  request.start = options.start;
+  request.step = options.step;
+  request.shape = Read_Shape_Options(options.shape);
+  const Model_Result loaded = Load_Model(store, request);
+  if (!loaded.outcome.ok) {
+    std::cerr << input << ": " << (loaded.outcome.message.empty() ? "not loaded" : loaded.outcome.message) << "\n";
     return false;
   }
+  const Outcome saved = Save_Model(store, output, request.shape);
+  if (!saved.ok) {
+    std::cerr << input << ": " << saved.message << "\n";
+    if (!saved.out_of_memory)
+      Explain_Too_Many_Lines(std::cerr, Report_Store_Target(store), store.Basic_Line, store.Basic_Step);
+    return false;
+  }
+  return true;
 }
 
-int Run_Convert(const Convert_Options& options) {
+int Run_Convert(const Convert_Options& options, const More_Formats& more) {
   std::vector<Input_Choice> kinds;
   for (const std::string& input : options.inputs) {
-    kinds.push_back(Choose_Input(input, options.from));
-    if (!kinds.back().Chosen()) return 2;
+    Outcome refused;
+    kinds.push_back(Choose_Input(input, options.from, more, refused));
+    if (!kinds.back().Chosen()) {
+      std::cerr << refused.message << "\n";
+      return 2;
+    }
     if (input == "-" && options.output.empty()) {
       std::cerr << "standard input (-) is written with -o FILE (or -o - for standard output)\n";
       return 2;
@@ -86,13 +86,13 @@ int Run_Convert(const Convert_Options& options) {
 
   bool all = true;
   for (size_t i = 0; i < options.inputs.size(); ++i)
-    all = Convert_One(options, options.inputs[i], kinds[i], outputs[i]) && all;
+    all = Convert_One(options, options.inputs[i], kinds[i], outputs[i], more) && all;
   return all ? 0 : 1;
 }
 
 }  // namespace
 
-Command_Run Add_Convert_Command(CLI::App& app) {
+Command_Run Add_Convert_Command(CLI::App& app, const More_Formats& more) {
   auto options = std::make_shared<Convert_Options>();
   CLI::App* command = app.add_subcommand(
       "convert", "Read each input, merge its points and write the optimized mesh as a BASIC data file");
@@ -109,7 +109,7 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   directory->excludes(output);
   command->add_option("--start", options->start, "First BASIC line number (default 10)");
   command->add_option("--step", options->step, "Line number step (default 1)");
-  Add_From_Option(*command, options->from);
+  Add_From_Option(*command, options->from, more);
   Add_Shape_Options(*command, options->shape);
   command->footer(std::string("Examples:\n"
                               "  stl2bas convert cube.stl -o cube.bas\n"
@@ -123,5 +123,5 @@ Command_Run Add_Convert_Command(CLI::App& app) {
       throw CLI::RequiredError("-o FILE or -d DIR");
     (void)command;
   });
-  return [options] { return Run_Convert(*options); };
+  return [options, &more] { return Run_Convert(*options, more); };
 }

@@ -1,18 +1,15 @@
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
-#include <new>
 #include <span>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "commands.h"
 #include "core/float_text.h"
-#include "core/line_numbering.h"
-#include "import/read_input.h"
-#include "input_choice.h"
-#include "shape/target_report.h"
-#include "shape/tidy_mesh.h"
+#include "input_options.h"
+#include "json_layout.h"
+#include "model/load_model.h"
+#include "model/model_report.h"
 #include "shape_options.h"
 
 namespace {
@@ -27,111 +24,79 @@ struct Info_Options {
   Shape_Option_Texts shape;
 };
 
-// What the target gets from the mesh after the options.
-struct Target_Info {
-  bool known = false;  // the mesh loaded (and the options applied)
-  Target_Report target;
-  int16_t start = 0;
-  int16_t step = 0;
-  int64_t points_collapsing = 0;
-  int64_t faces_degenerate = 0;
-  Shape_Report shape;
-};
-
-Target_Info Measure_Target(const MeshStore& store, const Shape_Report& shape, bool shaped) {
-  Target_Info info;
-  info.known = true;
-  info.start = store.Basic_Line;
-  info.step = store.Basic_Step;
-  info.shape = shape;
-  auto valid = [](auto span, int32_t last) { return span.first(std::min<size_t>(span.size(), last + 1)); };
-  const auto points = valid(std::span<const Point3>(store.Pts_Optimized), store.Nb_Pts_Optimized);
-  const auto faces = valid(std::span<const Face3>(store.Faces_Optimized), store.Nb_Faces);
-  info.target = Report_Target(points, faces, store.Basic_Line, store.Basic_Step);
-  if (shaped) {
-    // What the tidy step merged and dropped.
-    info.points_collapsing = shape.points_collapsing;
-    info.faces_degenerate = shape.faces_degenerate;
-  } else {
-    const Tidy_Result tidy = Count_Tidy_Losses(points, faces);
-    info.points_collapsing = tidy.points_collapsing;
-    info.faces_degenerate = tidy.faces_degenerate;
-  }
-  return info;
-}
-
 std::string Bound_Text(double value) { return Shortest_Float_Text(static_cast<float>(value)); }
 
-// A JSON string of any bytes. nlohmann-json escapes what JSON requires and
-// writes U+FFFD for each byte that is not part of UTF-8 (a file name may
-// hold any bytes, and messages quote names and file contents), so the
-// output always parses.
-std::string Json_String(std::string_view text) {
-  return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-bool Is_Utf8(std::string_view text) {
+// Whether the text is UTF-8, as the JSON library judges it.
+bool Is_Utf8(const std::string& text) {
   try {
-    (void)nlohmann::json(std::string(text)).dump();
+    (void)Json(text).dump();
     return true;
-  } catch (const nlohmann::json::type_error&) {  // the library's answer to bytes that are not UTF-8
+  } catch (const Json::type_error&) {
     return false;
   }
 }
 
-// A name that is not UTF-8 also as its bytes, so that a script can still
-// open the very file.
-void Dump_Bytes(std::ostream& out, const char* name, std::string_view bytes) {
-  out << ",\n  " << Json_String(name) << ": [";
-  for (size_t i = 0; i < bytes.size(); ++i) out << (i ? ", " : "") << int{static_cast<unsigned char>(bytes[i])};
-  out << "]";
-}
-
-void Dump_Points(std::ostream& out, const char* name, std::span<const Point3> points, int32_t last) {
-  out << ",\n  " << Json_String(name) << ": [";
-  for (int32_t i = 0; i <= last; ++i) {
-    const Point3& p = points[i];
-    out << (i ? ", " : "") << "[" << Shortest_Float_Text(p.X) << ", " << Shortest_Float_Text(p.Y) << ", "
-        << Shortest_Float_Text(p.Z) << "]";
+// The report's fields, in the order scripts know them.
+Json Report_Json(const std::string& input, const Input_Choice& choice, const MeshStore& store,
+                 const Model_Result& result, const Model_Report& report) {
+  Json out;
+  out["file"] = input;
+  // A name that is not UTF-8 also as its bytes, so that a script can still
+  // open the very file.
+  if (!Is_Utf8(input)) {
+    Json bytes = Json::array();
+    for (char c : input) bytes.push_back(int{static_cast<unsigned char>(c)});
+    out["file_bytes"] = bytes;
   }
-  out << "]";
-}
-
-void Dump_Faces(std::ostream& out, const char* name, std::span<const Face3> faces, int32_t last) {
-  out << ",\n  " << Json_String(name) << ": [";
-  for (int32_t i = 0; i <= last; ++i)
-    out << (i ? ", " : "") << "[" << faces[i].A << ", " << faces[i].B << ", " << faces[i].C << "]";
-  out << "]";
-}
-
-// The fields that say what the target gets, each after a comma.
-void Print_Target_Json(std::ostream& out, const Target_Info& info) {
-  out << ",\n  \"bounds\": ";
-  if (!info.known || info.target.bounds.empty) {
-    out << "null";
-  } else {
-    const Bounds3& box = info.target.bounds;
-    out << "{\"min\": [" << Bound_Text(box.min[0]) << ", " << Bound_Text(box.min[1]) << ", "
-        << Bound_Text(box.min[2]) << "], \"max\": [" << Bound_Text(box.max[0]) << ", " << Bound_Text(box.max[1])
-        << ", " << Bound_Text(box.max[2]) << "]}";
-  }
-  auto number_or_null = [&](bool known, int64_t value) {
-    return known ? std::to_string(value) : std::string("null");
+  out["kind"] = choice.Name();
+  // What the read found: the input's format and how many polygons it split into triangles.
+  out["format"] = store.Input_Format.empty() ? Json() : Json(store.Input_Format);
+  out["polygons_split"] = store.Polygons_Split;
+  out["loaded"] = report.loaded;
+  out["faces"] = report.faces;
+  out["points"] = report.points;
+  out["points_optimized"] = report.points_optimized;
+  out["message"] = result.outcome.ok ? Json() : Json(result.outcome.message);
+  // What the target gets.
+  const Target_Report& target = report.target;
+  auto floats = [](const double (&v)[3]) {
+    return Json{static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
   };
-  out << ",\n  \"lines_needed\": " << number_or_null(info.known, info.target.lines_needed)
-      << ",\n  \"lines_available\": "
-      << number_or_null(info.known && info.target.lines_available >= 0, info.target.lines_available)
-      << ",\n  \"points_collapsing\": " << number_or_null(info.known, info.points_collapsing)
-      << ",\n  \"faces_degenerate\": " << number_or_null(info.known, info.faces_degenerate);
-  if (info.shape.reduced) {
+  out["bounds"] = !report.known || target.bounds.empty
+                      ? Json()
+                      : Json{{"min", floats(target.bounds.min)}, {"max", floats(target.bounds.max)}};
+  auto known = [&](bool is, int64_t value) { return is ? Json(value) : Json(); };
+  out["lines_needed"] = known(report.known, target.lines_needed);
+  out["lines_available"] = known(report.known && target.lines_available >= 0, target.lines_available);
+  out["points_collapsing"] = known(report.known, report.points_collapsing);
+  out["faces_degenerate"] = known(report.known, report.faces_degenerate);
+  if (report.shape.reduced) {
+    out["faces_target"] = report.shape.faces_target;
+    out["faces_achieved"] = report.shape.faces_achieved;
+    // Six significant digits are all the error means.
     char error[32];
-    std::snprintf(error, sizeof error, "%.6g", info.shape.simplify_error);
-    out << ",\n  \"faces_target\": " << info.shape.faces_target
-        << ",\n  \"faces_achieved\": " << info.shape.faces_achieved << ",\n  \"simplify_error\": " << error;
+    std::snprintf(error, sizeof error, "%.6g", report.shape.simplify_error);
+    out["simplify_error"] = static_cast<float>(std::strtod(error, nullptr));
   }
+  return out;
 }
 
-void Print_Target_Text(std::ostream& out, const Target_Info& info) {
+void Print_Json_Report(const Info_Options& options, const Input_Choice& choice, const MeshStore& store,
+                       const Model_Result& result, const Model_Report& report) {
+  Json_Object_Printer printer(std::cout);
+  printer.Fields(Report_Json(options.input, choice, store, result, report));
+  if (options.dump && report.loaded) {
+    if (choice.kind != Input_Kind::Bas) {
+      printer.Field("pts_normal", store.Valid_Pts_Normal());
+      printer.Field("faces_normal", Valid_Entries(store.Faces_Normal, result.normal_faces));
+    }
+    printer.Field("pts_optimized", store.Valid_Pts_Optimized());
+    printer.Field("faces_optimized", store.Valid_Faces_Optimized());
+  }
+  printer.End();
+}
+
+void Print_Target_Text(std::ostream& out, const Model_Report& info) {
   if (!info.known) return;
   const Bounds3& box = info.target.bounds;
   out << "  Bounds:                     ";
@@ -165,86 +130,61 @@ void Print_Target_Text(std::ostream& out, const Target_Info& info) {
   }
 }
 
-int Run_Info(const Info_Options& options) {
-  const Input_Choice choice = Choose_Input(options.input, options.from);
-  if (!choice.Chosen()) return 2;
-  const Input_Kind kind = choice.kind;
+int Run_Info(const Info_Options& options, const More_Formats& more) {
+  Outcome refused;
+  const Input_Choice choice = Choose_Input(options.input, options.from, more, refused);
+  if (!choice.Chosen()) {
+    std::cerr << refused.message << "\n";
+    return 2;
+  }
   MeshStore store;
   store.File_Input = options.input;
-  Outcome outcome;
-  bool loaded = false;
-  Target_Info target;
-  int32_t normal_faces = 0;  // reducing changes only the optimized mesh
-  const char* doing = "reading it";
-  try {
-    outcome = Read_Chosen_Input(store, choice);
-    loaded = store.Object_Loaded && outcome.ok;
-    normal_faces = store.Nb_Faces;
-    if (loaded) {
-      const Outcome numbering = Set_Line_Numbering(store, options.start, options.step);
-      if (!numbering.ok) {
-        std::cerr << options.input << ": " << numbering.message << "\n";
-        return 1;
-      }
-      doing = "fitting the model";
-      const Shape_Options shape = Read_Shape_Options(options.shape);
-      Shape_Report report;
-      outcome = Shape_Mesh(store, shape, report);
-      loaded = outcome.ok;
-      if (loaded) target = Measure_Target(store, report, shape.Any());
-    }
-  } catch (const std::bad_alloc&) {
-    std::cerr << options.input << ": not enough memory while " << doing << "\n";
+  Model_Request request;
+  request.choice = choice;
+  request.more = &more;
+  request.start = options.start;
+  request.step = options.step;
+  request.shape = Read_Shape_Options(options.shape);
+  const Model_Result result = Load_Model(store, request);
+  // A read that failed is reported with what it reached; a numbering that
+  // cannot be used, or memory running out, is not.
+  if (result.outcome.out_of_memory || result.step == Model_Step::Numbering) {
+    std::cerr << options.input << ": " << result.outcome.message << "\n";
     return 1;
   }
-  // What the window's "Number of Points" shows: a BASIC file's points are its only points.
-  int32_t points = kind == Input_Kind::Bas ? store.Nb_Pts_Optimized : store.Nb_Pts_Normal;
+  const Model_Report report = Report_Model(store, result, choice, request.shape.Any());
+  if (!report.measured.ok) {
+    std::cerr << options.input << ": " << report.measured.message << "\n";
+    return 1;
+  }
 
   if (options.json) {
-    std::ostream& out = std::cout;
-    out << "{\n  \"file\": " << Json_String(options.input);
-    if (!Is_Utf8(options.input)) Dump_Bytes(out, "file_bytes", options.input);
-    out << ",\n  \"kind\": \"" << choice.Name() << "\"";
-    // What the read found: the input's format and how many polygons it split into triangles.
-    out << ",\n  \"format\": " << (store.Input_Format.empty() ? "null" : Json_String(store.Input_Format))
-        << ",\n  \"polygons_split\": " << store.Polygons_Split;
-    out << ",\n  \"loaded\": " << (loaded ? "true" : "false") << ",\n  \"faces\": " << store.Nb_Faces
-        << ",\n  \"points\": " << points << ",\n  \"points_optimized\": " << store.Nb_Pts_Optimized
-        << ",\n  \"message\": " << (outcome.ok ? std::string("null") : Json_String(outcome.message));
-    Print_Target_Json(out, target);
-    if (options.dump && loaded) {
-      if (kind != Input_Kind::Bas) {
-        Dump_Points(out, "pts_normal", store.Pts_Normal, store.Nb_Pts_Normal);
-        Dump_Faces(out, "faces_normal", store.Faces_Normal, normal_faces);
-      }
-      Dump_Points(out, "pts_optimized", store.Pts_Optimized, store.Nb_Pts_Optimized);
-      Dump_Faces(out, "faces_optimized", store.Faces_Optimized, store.Nb_Faces);
-    }
-    out << "\n}\n";
+    Print_Json_Report(options, choice, store, result, report);
   } else {
-    std::cout << options.input << " (" << choice.Name() << "): " << (loaded ? "loaded" : "not loaded")
+    std::cout << options.input << " (" << choice.Name() << "): " << (report.loaded ? "loaded" : "not loaded")
               << "\n";
-    if (!outcome.ok) std::cout << "  " << outcome.message << "\n";
+    if (!result.outcome.ok) std::cout << "  " << result.outcome.message << "\n";
     // The window's captions are last indices; the counts are one more.
-    std::cout << "  Number of Faces:            " << store.Nb_Faces << "  (" << int64_t{store.Nb_Faces} + 1
+    std::cout << "  Number of Faces:            " << report.faces << "  (" << int64_t{report.faces} + 1
               << " faces)\n"
-              << "  Number of Points:           " << points << "  (" << int64_t{points} + 1 << " points)\n"
-              << "  Number of Points Optimized: " << store.Nb_Pts_Optimized << "  ("
-              << int64_t{store.Nb_Pts_Optimized} + 1 << " points)\n";
-    Print_Target_Text(std::cout, target);
+              << "  Number of Points:           " << report.points << "  (" << int64_t{report.points} + 1
+              << " points)\n"
+              << "  Number of Points Optimized: " << report.points_optimized << "  ("
+              << int64_t{report.points_optimized} + 1 << " points)\n";
+    Print_Target_Text(std::cout, report);
   }
-  return loaded ? 0 : 1;
+  return report.loaded ? 0 : 1;
 }
 
 }  // namespace
 
-Command_Run Add_Info_Command(CLI::App& app) {
+Command_Run Add_Info_Command(CLI::App& app, const More_Formats& more) {
   auto options = std::make_shared<Info_Options>();
   CLI::App* command = app.add_subcommand("info", "Load one input and report what the window would show");
   command->add_option("input", options->input, "An STL, PLY or BAS file, or OBJ, OFF, 3MF, glTF, ... (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
-  Add_From_Option(*command, options->from);
+  Add_From_Option(*command, options->from, more);
   command->add_option("--start", options->start, "First BASIC line number of the file (default 10)");
   command->add_option("--step", options->step, "Line number step (default 1)");
   Add_Shape_Options(*command, options->shape);
@@ -253,5 +193,5 @@ Command_Run Add_Info_Command(CLI::App& app) {
                               "  stl2bas info cube.bas --json --dump\n"
                               "  stl2bas info torus.stl --faces auto --start 100 --step 10\n\n") +
                   Shape_Options_Footer);
-  return [options] { return Run_Info(*options); };
+  return [options, &more] { return Run_Info(*options, more); };
 }

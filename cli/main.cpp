@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "assimp_bridge/read_scene.h"
 #include "commands.h"
 #include "core/platform.h"
 
@@ -25,9 +26,11 @@ int Run(int argc, char** argv) {
       "  stl2bas convert scans/*.stl -d out --start 1000 --step 10\n"
       "  stl2bas info bunny.ply --json\n"
       "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20\n");
-  Command_Run convert = Add_Convert_Command(app);
-  Command_Run info = Add_Info_Command(app);
-  Command_Run render = Add_Render_Command(app);
+  // Our own readers, and the general mesh library's formats beside them.
+  static const More_Formats more = Scene_Formats();
+  Command_Run convert = Add_Convert_Command(app, more);
+  Command_Run info = Add_Info_Command(app, more);
+  Command_Run render = Add_Render_Command(app, more);
 
   try {
     app.parse(argc, argv);
@@ -50,8 +53,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Each command says what it was doing when memory ran out; this is the
-  // last resort for what happens around them (reading the options,
+  // Each step of the core says what it was doing when memory ran out; this
+  // is the last resort for what happens around them (reading the options,
   // printing), so that no failure ends in an abort.
   Use_Binary_Standard_Streams();
   int code = 1;

@@ -1,18 +1,16 @@
 #include <charconv>
 #include <iostream>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "commands.h"
-#include "export/file_sink.h"
-#include "input_choice.h"
-#include "prepare_mesh.h"
+#include "core/file_extension.h"
+#include "input_options.h"
+#include "model/input_choice.h"
+#include "model/load_model.h"
+#include "model/render_model.h"
 #include "preview/png_picture.h"
-#include "preview/svg_picture.h"
-#include "preview/wireframe.h"
 #include "shape_options.h"
 
 namespace {
@@ -23,8 +21,6 @@ constexpr int Default_Height = 473;
 // Large enough for any print, small enough that the PNG's pixels fit in memory.
 constexpr int Max_Side = 8192;
 static_assert(int64_t{Max_Side} * Max_Side <= Png_Max_Pixels, "every size the command takes can be a PNG");
-
-enum class Picture_Format { Svg, Png };
 
 struct Render_Options {
   std::string input;
@@ -73,66 +69,55 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
   return false;
 }
 
-int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing);
-
-int Run_Render(const Render_Options& options) {
-  const Input_Choice kind = Choose_Input(options.input, options.from);
-  if (!kind.Chosen()) return 2;
+int Run_Render(const Render_Options& options, const More_Formats& more) {
+  Outcome refused;
+  const Input_Choice choice = Choose_Input(options.input, options.from, more, refused);
+  if (!choice.Chosen()) {
+    std::cerr << refused.message << "\n";
+    return 2;
+  }
   // A BASIC data file carries only the optimized mesh.
-  const bool bas = kind.kind == Input_Kind::Bas;
+  const bool bas = choice.kind == Input_Kind::Bas;
   const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
   if (show_normal && bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
     return 2;
   }
-  const char* doing = "reading the mesh";
-  try {
-    return Draw_Picture(options, kind, show_normal, doing);
-  } catch (const std::bad_alloc&) {
-    std::cerr << options.input << ": not enough memory while " << doing << "\n";
-    return 1;
-  }
-}
-
-// Reads the input and writes its picture; `doing` follows the steps.
-int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing) {
-  Picture_Format format{};
+  Picture_Request picture;
   int angles[3] = {};
-  int width = 0, height = 0;
   // The option checks have passed, so these parse.
-  if (!Format_Of(options.output, format) || !Parse_Angles(options.angles, angles) ||
-      !Parse_Size(options.size, width, height))
+  if (!Format_Of(options.output, picture.format) || !Parse_Angles(options.angles, angles) ||
+      !Parse_Size(options.size, picture.width, picture.height))
     return 2;
+  picture.angle_x = angles[0];
+  picture.angle_y = angles[1];
+  picture.angle_z = angles[2];
+  picture.zoom = options.zoom;
+  picture.show_normal = show_normal;
+  picture.output = options.output;
 
   MeshStore store;
   store.File_Input = options.input;
+  Model_Request request;
+  request.choice = choice;
+  request.more = &more;
+  request.start = options.start;
+  request.step = options.step;
+  request.shape = Read_Shape_Options(options.shape);
   // Reducing and tidying change only the optimized mesh: the normal mesh is
   // drawn turned and fitted alike, with all its faces.
-  if (!Prepare_Mesh(store, kind, options.start, options.step, Read_Shape_Options(options.shape), show_normal, doing))
-    return 1;
-  store.Show_Normal = show_normal;
-  Set_View(store, angles[0], angles[1], angles[2], options.zoom);
-  Set_Drawing_Area(store, width, height);
-  doing = "drawing the picture";
-  std::vector<Segment> segments;
-  Build_Wireframe(store, segments);
-
-  const std::string picture =
-      format == Picture_Format::Svg ? Svg_Picture(segments, width, height) : Png_Picture(segments, width, height);
-  if (picture.empty()) {
-    std::cerr << options.output << ": the picture could not be made\n";
+  request.normal_only = show_normal;
+  const Model_Result loaded = Load_Model(store, request);
+  if (!loaded.outcome.ok) {
+    std::cerr << options.input << ": " << (loaded.outcome.message.empty() ? "not loaded" : loaded.outcome.message)
+              << "\n";
     return 1;
   }
-  doing = "writing the picture";
-  // A picture never replaces the mesh it was drawn from.
-  File_Sink sink;
-  bool written = sink.Open(options.output, options.input);
-  if (written) {
-    sink.Append(picture);
-    written = sink.Commit();
-  }
-  if (!written) {
-    std::cerr << "Cannot write file: " << options.output << "\n";
+  const Outcome drawn = Render_Model(store, picture);
+  if (!drawn.ok) {
+    // Memory is the input's trouble; anything else is the picture's, which
+    // its message names.
+    std::cerr << (drawn.out_of_memory ? options.input + ": " : std::string()) << drawn.message << "\n";
     return 1;
   }
   return 0;
@@ -140,11 +125,13 @@ int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool s
 
 }  // namespace
 
-Command_Run Add_Render_Command(CLI::App& app) {
+Command_Run Add_Render_Command(CLI::App& app, const More_Formats& more) {
   auto options = std::make_shared<Render_Options>();
   CLI::App* command = app.add_subcommand(
       "render", "Draw the preview's wireframe of one input, as the window draws it, to an SVG or PNG file");
-  command->add_option("input", options->input, "An STL, PLY or BAS file (- for standard input)")->required();
+  command
+      ->add_option("input", options->input, "An STL, PLY or BAS file, or OBJ, OFF, 3MF, glTF, ... (- for standard input)")
+      ->required();
   command->add_option("-o,--output", options->output, "The picture: a .svg or .png file")
       ->required()
       ->check(
@@ -180,7 +167,7 @@ Command_Run Add_Render_Command(CLI::App& app) {
       ->add_option("--mesh", options->mesh,
                    "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
       ->check(CLI::IsMember({"normal", "optimized"}));
-  Add_From_Option(*command, options->from);
+  Add_From_Option(*command, options->from, more);
   command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");
   command->add_option("--step", options->step, "Line number step, for --faces auto (default 1)");
   Add_Shape_Options(*command, options->shape);
@@ -190,5 +177,5 @@ Command_Run Add_Render_Command(CLI::App& app) {
                               "  stl2bas render cube.bas -o cube.png --size 800x600\n"
                               "  stl2bas render bunny.ply -o bunny.png --up y --fit 400 --faces 1000\n\n") +
                   Shape_Options_Footer);
-  return [options] { return Run_Render(*options); };
+  return [options, &more] { return Run_Render(*options, more); };
 }

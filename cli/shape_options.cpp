@@ -1,14 +1,11 @@
 #include "shape_options.h"
 
-#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <ostream>
-
-#include "export/write_bas.h"
 
 namespace {
 
@@ -86,14 +83,9 @@ Shape_Options Read_Shape_Options(const Shape_Option_Texts& texts) {
   return options;
 }
 
-void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store) {
-  auto valid = [](auto span, int32_t last) { return span.first(std::min<size_t>(span.size(), last + 1)); };
-  const auto points = valid(std::span<const Point3>(store.Pts_Optimized), store.Nb_Pts_Optimized);
-  const auto faces = valid(std::span<const Face3>(store.Faces_Optimized), store.Nb_Faces);
-  const int64_t needed = Count_Bas_Lines(points, faces, store.Basic_Line, store.Basic_Step);
-  const int64_t available = Available_Bas_Lines(store.Basic_Line, store.Basic_Step);
-  if (available < 0 || needed <= available) return;
-  out << "  The file needs " << needed << " lines; the line numbers from " << store.Basic_Line << " by "
-      << store.Basic_Step << " leave room for " << available << ". Use --faces auto to keep as many faces as fit"
-      << (std::abs(store.Basic_Step) > 1 ? ", or a smaller --step" : "") << ".\n";
+void Explain_Too_Many_Lines(std::ostream& out, const Target_Report& target, int16_t start, int16_t step) {
+  if (Lines_Fit(target.lines_needed, target.lines_available)) return;
+  out << "  The file needs " << target.lines_needed << " lines; the line numbers from " << start << " by " << step
+      << " leave room for " << target.lines_available << ". Use --faces auto to keep as many faces as fit"
+      << (std::abs(step) > 1 ? ", or a smaller --step" : "") << ".\n";
 }

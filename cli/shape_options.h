@@ -6,8 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "core/mesh_store.h"
 #include "shape/shape_mesh.h"
+#include "shape/target_report.h"
 
 struct Shape_Option_Texts {
   std::string up;
@@ -22,9 +22,10 @@ void Add_Shape_Options(CLI::App& command, Shape_Option_Texts& texts);
 // The options as given (their checks have passed).
 Shape_Options Read_Shape_Options(const Shape_Option_Texts& texts);
 
-// After a failed save: when the optimized mesh needs more lines than the
-// numbering leaves ("Too many lines for the BASIC line numbers"), prints a
-// second line with both numbers and the way out; otherwise nothing.
-void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store);
+// After a failed save: when the file needs more lines than the numbering
+// from `start` by `step` leaves ("Too many lines for the BASIC line
+// numbers"), prints a second line with both numbers and the way out;
+// otherwise nothing.
+void Explain_Too_Many_Lines(std::ostream& out, const Target_Report& target, int16_t start, int16_t step);
 
 extern const char* const Shape_Options_Footer;

@@ -21,7 +21,8 @@
 #include "core/flat_array.h"
 #include "core/platform.h"
 #include "core/parse_number.h"
-#include "import/read_off.h"
+#include "core/text_chars.h"
+#include "import/polygon_mesh.h"
 
 #ifdef KORVANE_WITH_ASSIMP
 namespace {
@@ -139,68 +140,53 @@ Point3 Place(const aiVector3D& v, const Placed_Mesh& placed, bool& finite) {
 }
 
 Outcome Build_Mesh(const std::vector<Placed_Mesh>& placed, Mesh_Arrays& mesh) {
-  int64_t points = 0, triangles = 0;
+  int64_t points = 0, polygons = 0;
   for (const Placed_Mesh& p : placed) {
     points += p.mesh->mNumVertices;
+    polygons += p.mesh->mNumFaces;
     if (p.mesh->mNumVertices > 0 && !p.mesh->mVertices) return Outcome::Failure("A mesh of the scene has no points");
     if (p.mesh->mNumFaces > 0 && !p.mesh->mFaces) return Outcome::Failure("A mesh of the scene has no faces");
-    for (unsigned f = 0; f < p.mesh->mNumFaces; ++f) {
-      const aiFace& face = p.mesh->mFaces[f];
-      if (face.mNumIndices >= 3) triangles += face.mNumIndices - 2;
-    }
   }
-  if (points > INT32_MAX || triangles > INT32_MAX)
-    return Outcome::Failure("Too many points or faces for one mesh: " + std::to_string(points) + " points and " +
-                            std::to_string(triangles) + " triangles");
-  mesh.Nb_Pts_Normal = static_cast<int32_t>(points - 1);
-  mesh.Nb_Faces = static_cast<int32_t>(triangles - 1);
-  try {
-    Size_Array(mesh.Pts_Normal, mesh.Nb_Pts_Normal);
-    Size_Array(mesh.Faces_Normal, mesh.Nb_Faces);
-  } catch (const std::bad_alloc&) {
-    return Outcome::Failure("Not enough memory for " + std::to_string(points) + " points and " +
-                            std::to_string(triangles) + " triangles");
-  }
+  if (points > INT32_MAX)
+    return Outcome::Failure("Too many points for one mesh: " + std::to_string(points) + " points");
+  // The scene is in memory: its arrays are sized once, for its points and one
+  // triangle a polygon, and grow as polygons split.
+  Polygon_Mesh built(mesh, points, std::min<int64_t>(polygons, INT32_MAX), true);
+  if (!built.Start()) return built.No_Memory();
   int32_t first_point = 0;
-  size_t t = 0;
+  int64_t polygon = 0;
+  std::vector<int32_t> corners;
   for (size_t m = 0; m < placed.size(); ++m) {
     const aiMesh& source = *placed[m].mesh;
     for (unsigned v = 0; v < source.mNumVertices; ++v) {
       bool finite = true;
-      mesh.Pts_Normal[static_cast<size_t>(first_point) + v] = Place(source.mVertices[v], placed[m], finite);
+      built.Set_Vertex(first_point + static_cast<int32_t>(v), Place(source.mVertices[v], placed[m], finite));
       if (!finite)
         return Outcome::Failure("Point " + std::to_string(v) + " of mesh " + std::to_string(m) +
                                 " of the scene is not a finite number");
     }
-    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+    for (unsigned f = 0; f < source.mNumFaces; ++f, ++polygon) {
       const aiFace& face = source.mFaces[f];
-      if (face.mNumIndices < 3) continue;
+      if (face.mNumIndices < 3) continue;  // points and lines make no face
       if (!face.mIndices) return Outcome::Failure("A face of the scene has no corners");
-      for (unsigned k = 0; k < face.mNumIndices; ++k)
+      corners.clear();
+      for (unsigned k = 0; k < face.mNumIndices; ++k) {
         if (face.mIndices[k] >= source.mNumVertices)
           return Outcome::Failure("Face " + std::to_string(f) + " of mesh " + std::to_string(m) + " names point " +
                                   std::to_string(face.mIndices[k]) + ", but the mesh has " +
                                   std::to_string(source.mNumVertices) + " points");
-      const int32_t c0 = first_point + static_cast<int32_t>(face.mIndices[0]);
-      for (unsigned k = 2; k < face.mNumIndices; ++k)
-        mesh.Faces_Normal[t++] = {c0, first_point + static_cast<int32_t>(face.mIndices[k - 1]),
-                                  first_point + static_cast<int32_t>(face.mIndices[k])};
-      if (face.mNumIndices > 3) ++mesh.Polygons_Split;
+        corners.push_back(first_point + static_cast<int32_t>(face.mIndices[k]));
+      }
+      if (Outcome added = built.Add_Polygon(polygon, corners, 0); !added.ok) return added;
     }
     first_point += static_cast<int32_t>(source.mNumVertices);
   }
-  if (triangles < 2 || points < 2)
-    return Outcome::Silent(std::to_string(points) + (points == 1 ? " point and " : " points and ") +
-                           std::to_string(triangles) + (triangles == 1 ? " triangle" : " triangles") +
-                           " in the scene: a mesh needs at least two of each");
-  return Outcome::Success();
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
+  return built.Finish({.vertex = "point",
+                       .vertices = "points",
+                       .count_triangles = true,
+                       .face = "triangle",
+                       .faces = "triangles",
+                       .where = "in the scene"});
 }
 
 // The library's work on the input's bytes: the scene as one normal mesh
@@ -287,7 +273,6 @@ bool Reads_Scene_Format(std::string_view extension) {
 
 Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
                    const Scene_Input& input) {
-  if (Lower(input.format) == "off") return Read_Off(source, name, mesh, progress);
   const std::string format = Lower(input.format);
   mesh.Input_Format = format;
   mesh.Nb_Pts_Normal = mesh.Nb_Faces = -1;  // until the scene is read
@@ -333,30 +318,28 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
         return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
       break;
   }
-  if (!Size_Derived_Arrays(mesh))
-    return Outcome::Failure("Not enough memory for " + std::to_string(int64_t{mesh.Nb_Pts_Normal} + 1) +
-                            " points and " + std::to_string(int64_t{mesh.Nb_Faces} + 1) + " triangles");
   if (progress && !progress->Update("Reading", 80)) return Outcome::Cancelled();
   return outcome;
 }
 
-#else  // built without assimp: OFF alone
+#else  // built without assimp
 
-namespace {
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-}  // namespace
+bool Reads_Scene_Format(std::string_view) { return false; }
 
-bool Reads_Scene_Format(std::string_view extension) { return Lower(extension) == "off"; }
-
-Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
-                   const Scene_Input& input) {
-  if (Lower(input.format) == "off") return Read_Off(source, name, mesh, progress);
+Outcome Read_Scene(Byte_Source&, const std::string&, Mesh_Arrays&, Progress*, const Scene_Input& input) {
   return Outcome::Failure("This stl2bas was built without assimp and reads no " + Lower(input.format) + " files");
 }
 
 #endif
+
+More_Formats Scene_Formats() {
+  More_Formats more;
+  more.reads = Reads_Scene_Format;
+  more.reader = [](const std::string& format, const std::string& folder) -> Mesh_Reader {
+    const Scene_Input input{format, folder};
+    return [input](Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
+      return Read_Scene(source, name, mesh, progress, input);
+    };
+  };
+  return more;
+}

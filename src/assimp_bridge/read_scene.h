@@ -20,6 +20,7 @@
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 #include "core/progress.h"
+#include "import/more_formats.h"
 
 struct Scene_Input {
   // The format, named by its usual file extension ("obj", "off", "glb"): the
@@ -31,12 +32,11 @@ struct Scene_Input {
 };
 
 // Reads every byte of `source` and hands them to the library, which runs in
-// a child process (Run_Isolated, core/platform.h): fuzzing found OBJ files on which it
-// writes outside its memory, and its crash must not end the program. An
-// OFF file is read by Read_Off (read_off.h) instead. Writes
-// Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and
-// Polygons_Split, and sizes the derived arrays. Succeeds with two points and
-// two triangles or more. Refuses what the library cannot read (with its reason), a point
+// a child process (Run_Isolated, core/platform.h): fuzzing found OBJ files
+// on which it writes outside its memory, and its crash must not end the
+// program. The scene fills the polygon builder (import/polygon_mesh.h):
+// writes Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and
+// Polygons_Split. Succeeds with two points and two triangles or more. Refuses what the library cannot read (with its reason), a point
 // that is not a finite number (once placed), a face naming a point its mesh
 // lacks, and more points or triangles than the counters hold. Throws
 // std::bad_alloc when memory runs out. `name` names the input in messages.
@@ -44,6 +44,9 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
                     const Scene_Input& input);
 
 // Whether the library reads files of this extension ("obj"; any case). A
-// build made without the library (the Windows cross build) reads OFF alone,
-// and says so for the others.
+// build made without the library (the Windows cross build) reads none, and
+// says so.
 bool Reads_Scene_Format(std::string_view extension);
+
+// The library's formats, as a program adds them to our own readers.
+More_Formats Scene_Formats();

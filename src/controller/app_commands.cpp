@@ -7,9 +7,9 @@
 
 #include "core/line_numbering.h"
 #include "core/progress.h"
-#include "export/write_bas.h"
 #include "import/input_kind.h"
-#include "import/read_input.h"
+#include "model/load_model.h"
+#include "model/save_model.h"
 
 namespace {
 
@@ -110,12 +110,17 @@ void App_Commands::Open(const Open_Command& command) {
     window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
   };
   Outcome read;
-  try {
+  {
     // The dialog closes before anything is drawn or shown. Only regular
     // files are opened: a FIFO without a writer would hold the window.
     Window_Progress progress(window_);
-    read = Read_Input(store_, command.kind, &progress, Input_Streams::Refuse);
-  } catch (const std::bad_alloc&) {
+    Model_Request request;
+    request.choice.kind = command.kind;
+    request.streams = Input_Streams::Refuse;
+    request.progress = &progress;
+    read = Read_Model(store_, request);
+  }
+  if (read.out_of_memory) {
     const std::string chosen = store_.File_Input;
     as_if_not_started();
     window_.Show_Message("Not enough memory to read " + chosen, kErrorTitle);
@@ -170,14 +175,10 @@ void App_Commands::Save() {
     window_.Show_Message(numbering.message, kErrorTitle);
     return;
   }
-  Outcome written;
-  try {
-    written = Write_Bas(store_);
-  } catch (const std::bad_alloc&) {
-    written = Outcome::Failure("Not enough memory to save " + store_.File_Output);
-  }
+  const Outcome written = Save_Model(store_, store_.File_Output, Shape_Options{});
   if (!written.ok) {
-    window_.Show_Message(written.message, kErrorTitle);
+    window_.Show_Message(written.out_of_memory ? "Not enough memory to save " + store_.File_Output : written.message,
+                         kErrorTitle);
     return;
   }
   window_.Show_Message("Basic File Saved", "Saving OK");

@@ -13,17 +13,6 @@ void Empty_Mesh_Arrays(Mesh_Arrays& mesh) {
 }
 }  // namespace
 
-bool Size_Arrays_For_Mesh(Mesh_Arrays& mesh) {
-  try {
-    Size_Array(mesh.Pts_Normal, mesh.Nb_Pts_Normal);
-    Size_Array(mesh.Faces_Normal, mesh.Nb_Faces);
-  } catch (const std::bad_alloc&) {
-    Empty_Mesh_Arrays(mesh);
-    return false;
-  }
-  return Size_Derived_Arrays(mesh);
-}
-
 bool Size_Derived_Arrays(Mesh_Arrays& mesh) {
   try {
     Size_Array(mesh.Pts_Optimized, mesh.Nb_Pts_Normal);

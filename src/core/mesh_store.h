@@ -14,7 +14,9 @@
 // test nothing of it themselves.
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "core/flat_array.h"
@@ -36,6 +38,16 @@ struct ScreenPoint {
   int16_t X = 0;
   int16_t Y = 0;
 };
+
+// Entries 0..last of an array, as far as it holds them (none for -1).
+template <typename T>
+std::span<T> Valid_Entries(Flat_Array<T>& array, int32_t last) {
+  return {array.data(), last < 0 ? 0 : std::min(array.size(), static_cast<size_t>(last) + 1)};
+}
+template <typename T>
+std::span<const T> Valid_Entries(const Flat_Array<T>& array, int32_t last) {
+  return {array.data(), last < 0 ? 0 : std::min(array.size(), static_cast<size_t>(last) + 1)};
+}
 
 // The mesh part of the store, and what one read produces before it is
 // committed.
@@ -63,6 +75,16 @@ struct Mesh_Arrays {
   // triangles from its first corner.
   std::string Input_Format;
   int64_t Polygons_Split = 0;
+
+  // The valid entries of each mesh array, 0..its counter.
+  std::span<Point3> Valid_Pts_Normal() { return Valid_Entries(Pts_Normal, Nb_Pts_Normal); }
+  std::span<const Point3> Valid_Pts_Normal() const { return Valid_Entries(Pts_Normal, Nb_Pts_Normal); }
+  std::span<Face3> Valid_Faces_Normal() { return Valid_Entries(Faces_Normal, Nb_Faces); }
+  std::span<const Face3> Valid_Faces_Normal() const { return Valid_Entries(Faces_Normal, Nb_Faces); }
+  std::span<Point3> Valid_Pts_Optimized() { return Valid_Entries(Pts_Optimized, Nb_Pts_Optimized); }
+  std::span<const Point3> Valid_Pts_Optimized() const { return Valid_Entries(Pts_Optimized, Nb_Pts_Optimized); }
+  std::span<Face3> Valid_Faces_Optimized() { return Valid_Entries(Faces_Optimized, Nb_Faces); }
+  std::span<const Face3> Valid_Faces_Optimized() const { return Valid_Entries(Faces_Optimized, Nb_Faces); }
 };
 
 struct MeshStore : Mesh_Arrays {
@@ -108,15 +130,10 @@ bool Holds_Index(const Flat_Array<T>& array, int64_t last_index) {
   return last_index >= -1 && last_index < static_cast<int64_t>(array.size());
 }
 
-// Sizes the arrays of an STL or PLY read, afresh and zero-filled:
-// Pts_Normal, Pts_Optimized and Pts_Screen to Nb_Pts_Normal; Faces_Normal,
-// Faces_Optimized and Faces_Visible to Nb_Faces. False when memory runs out
-// (the arrays are then left empty).
-bool Size_Arrays_For_Mesh(Mesh_Arrays& mesh);
-
-// The same for the arrays derived from the normal mesh only: Pts_Optimized
-// and Pts_Screen to Nb_Pts_Normal, Faces_Optimized and Faces_Visible to
-// Nb_Faces (a reader that sized the normal mesh as it read it).
+// Sizes, afresh and zero-filled, the arrays derived from the normal mesh:
+// Pts_Optimized and Pts_Screen to Nb_Pts_Normal, Faces_Optimized and
+// Faces_Visible to Nb_Faces (for a reader that sized the normal mesh as it
+// read it). False when memory runs out (the arrays are then left empty).
 bool Size_Derived_Arrays(Mesh_Arrays& mesh);
 
 // What a read replaces in the store.

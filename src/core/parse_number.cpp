@@ -231,4 +231,3 @@ Int Round_Half_Even(double value) {
 }  // namespace
 
 int32_t Round_To_Int32(double value) { return Round_Half_Even<int32_t>(value); }
-int16_t Round_To_Int16(double value) { return Round_Half_Even<int16_t>(value); }

@@ -31,4 +31,3 @@ const char* Scan_Plain_Integer(const char* text, const char* end, int32_t& value
 float Round_To_Single(double value);
 // Nearest integer, ties to even, saturated at the type's bounds.
 int32_t Round_To_Int32(double value);
-int16_t Round_To_Int16(double value);

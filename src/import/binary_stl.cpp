@@ -131,7 +131,7 @@ bool Size_Stl_Facets(Mesh_Arrays& mesh, int64_t facets) {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return Size_Derived_Arrays(mesh);
+  return true;
 }
 
 Outcome Binary_Stl_Decoder::Finish() {

@@ -32,7 +32,7 @@ bool Looks_Binary(std::string_view head);
 constexpr int64_t kMax_Stl_Facets = (int64_t{INT32_MAX} + 1) / 3;
 
 // Sets the counters of a mesh of `facets` STL facets (ASCII or binary: three
-// points each) and sizes every array for them, keeping what the arrays
+// points each) and sizes the normal mesh's arrays for them, keeping what they
 // already hold; the rest is zero. False when memory runs out.
 bool Size_Stl_Facets(Mesh_Arrays& mesh, int64_t facets);
 

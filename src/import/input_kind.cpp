@@ -12,6 +12,7 @@ std::string_view Kind_Name(Input_Kind kind) {
     case Input_Kind::Stl: return "stl";
     case Input_Kind::Ply: return "ply";
     case Input_Kind::Bas: return "bas";
+    case Input_Kind::Off: return "off";
     case Input_Kind::Unsupported: break;
   }
   return "";

@@ -1,10 +1,9 @@
 #include "import/line_values.h"
 
 #include "core/parse_number.h"
+#include "core/text_chars.h"
 
 namespace {
-
-bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
 
 // The next blank-separated value at or after `p`, or nullptr when none is
 // left; returns the position after it. Most values have the plain shape

@@ -114,7 +114,7 @@ Fixed_Layout Layout_Of(const Ply_Element& element) {
 
 class Body_Reader {
  public:
-  Body_Reader(Line_Reader& file, const Ply_Header& header, Ply_Mesh& built, Progress_Meter& meter)
+  Body_Reader(Line_Reader& file, const Ply_Header& header, Polygon_Mesh& built, Progress_Meter& meter)
       : input_(file),
         header_(header),
         built_(built),
@@ -262,12 +262,12 @@ class Body_Reader {
     }
     // Fewer than three corners read as an ASCII face line's would.
     while (corners_.size() < 3) corners_.push_back(0);
-    return built_.Add_Face(entry, corners_, 0);
+    return built_.Add_Polygon(entry, corners_, 0);
   }
 
   Binary_Input input_;
   const Ply_Header& header_;
-  Ply_Mesh& built_;
+  Polygon_Mesh& built_;
   Progress_Meter& meter_;
   const bool swap_;
   std::vector<int32_t> corners_;
@@ -275,7 +275,7 @@ class Body_Reader {
 
 }  // namespace
 
-Outcome Read_Ply_Binary_Body(Line_Reader& file, const Ply_Header& header, Ply_Mesh& built, Progress_Meter& meter,
+Outcome Read_Ply_Binary_Body(Line_Reader& file, const Ply_Header& header, Polygon_Mesh& built, Progress_Meter& meter,
                              bool& ended) {
   Body_Reader reader(file, header, built, meter);
   return reader.Read(ended);

@@ -10,11 +10,11 @@
 #include "core/outcome.h"
 #include "core/progress_meter.h"
 #include "import/ply_header.h"
-#include "import/ply_mesh.h"
+#include "import/polygon_mesh.h"
 
 // Reads the entries into `built` until the input ends (`ended`: an entry it
 // cuts short is not read) or the last element's last entry. Refuses a
 // coordinate that is not a finite number and a list of fewer than zero
 // items, naming the entry. Throws std::bad_alloc when memory runs out.
-Outcome Read_Ply_Binary_Body(Line_Reader& file, const Ply_Header& header, Ply_Mesh& built, Progress_Meter& meter,
+Outcome Read_Ply_Binary_Body(Line_Reader& file, const Ply_Header& header, Polygon_Mesh& built, Progress_Meter& meter,
                              bool& ended);

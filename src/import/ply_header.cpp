@@ -3,14 +3,13 @@
 #include <utility>
 
 #include "core/parse_number.h"
+#include "core/text_chars.h"
 
 namespace {
 
 constexpr std::string_view kElementVertex = "element vertex";
 constexpr std::string_view kElementFace = "element face";
 constexpr std::string_view kEndHeader = "end_header";
-
-bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
 
 // The blank-separated word of a header line at `index` (0 for the first),
 // or "" when the line has fewer words.

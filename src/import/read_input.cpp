@@ -1,6 +1,7 @@
 #include "import/read_input.h"
 
 #include "import/read_bas.h"
+#include "import/read_off.h"
 #include "import/read_ply.h"
 #include "import/read_stl.h"
 #include "merge/optimize_points.h"
@@ -16,6 +17,7 @@ Mesh_Reader Reader_Of(Input_Kind kind) {
     case Input_Kind::Stl: return Read_Stl;
     case Input_Kind::Ply: return Read_Ply;
     case Input_Kind::Bas: return Read_Bas;
+    case Input_Kind::Off: return Read_Off;
     case Input_Kind::Unsupported: break;
   }
   return nullptr;
@@ -27,8 +29,15 @@ Outcome Read_Input_With(MeshStore& store, const Mesh_Reader& reader, Read_Scope 
                         Progress* progress) {
   Mesh_Arrays mesh;
   Outcome outcome = reader(source, store.File_Input, mesh, progress);
-  if (outcome.ok && scope == Read_Scope::Normal_And_Optimized && !Optimize_Points(mesh, progress))
-    outcome = Outcome::Cancelled();
+  // A read of the normal mesh leaves the arrays derived from it to this
+  // road: sized for a mesh that loaded, then merged.
+  if (outcome.ok && scope == Read_Scope::Normal_And_Optimized) {
+    if (!Size_Derived_Arrays(mesh))
+      outcome = Outcome::Failure("Not enough memory for " + std::to_string(int64_t{mesh.Nb_Pts_Normal} + 1) +
+                                 " points and " + std::to_string(int64_t{mesh.Nb_Faces} + 1) + " faces");
+    else if (!Optimize_Points(mesh, progress))
+      outcome = Outcome::Cancelled();
+  }
   // A read the user stopped never reaches the store.
   if (!outcome.cancelled) Commit_Read(store, mesh, scope, outcome.ok);
   return outcome;

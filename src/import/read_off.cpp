@@ -8,10 +8,10 @@
 #include "core/line_reader.h"
 #include "core/parse_number.h"
 #include "core/progress_meter.h"
+#include "core/text_chars.h"
+#include "import/polygon_mesh.h"
 
 namespace {
-
-bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
 
 // The words of a line, up to a "#".
 void Split_Words(std::string_view line, std::vector<std::string_view>& words) {
@@ -19,9 +19,9 @@ void Split_Words(std::string_view line, std::vector<std::string_view>& words) {
   line = line.substr(0, line.find('#'));
   size_t at = 0;
   while (at < line.size()) {
-    while (at < line.size() && Is_Blank(line[at])) ++at;
+    while (at < line.size() && Is_White_Space(line[at])) ++at;
     const size_t start = at;
-    while (at < line.size() && !Is_Blank(line[at])) ++at;
+    while (at < line.size() && !Is_White_Space(line[at])) ++at;
     if (at > start) words.push_back(line.substr(start, at - start));
   }
 }
@@ -52,40 +52,36 @@ class Off_Reader {
     const bool sized = file_.Size_Known();
     if (sized)
       if (Outcome fits = Check_Counts(static_cast<uint64_t>(file_.Input_Size())); !fits.ok) return fits;
-    mesh_.Nb_Pts_Normal = static_cast<int32_t>(vertices_ - 1);
-    if (sized) {
-      try {
-        Size_Array(mesh_.Pts_Normal, mesh_.Nb_Pts_Normal);
-      } catch (const std::bad_alloc&) {
-        return No_Memory();
-      }
-    }
+    Polygon_Mesh built(mesh_, vertices_, faces_, sized);
+    if (!built.Start()) return built.No_Memory();
     int32_t read = 0;
     try {
       for (; read < vertices_ && Next_Words(); ++read) {
         if (!meter_.Step("Reading", 0, 80)) return Outcome::Cancelled();
-        if (!sized && static_cast<size_t>(read) >= mesh_.Pts_Normal.size())
-          mesh_.Pts_Normal.Resize(std::min<size_t>(std::max<size_t>(1024, 2 * mesh_.Pts_Normal.size()),
-                                                   static_cast<size_t>(vertices_)));
         float xyz[3] = {0, 0, 0};
         for (size_t k = 0; k < 3 && k < words_.size(); ++k) xyz[k] = Round_To_Single(Parse_Number(words_[k]));
-        mesh_.Pts_Normal[static_cast<size_t>(read)] = {xyz[0], xyz[1], xyz[2]};
+        built.Set_Vertex(read, {xyz[0], xyz[1], xyz[2]});
       }
-      int64_t faces_read = 0;
-      for (; read == vertices_ && faces_read < faces_ && Next_Words(); ++faces_read) {
+      for (int64_t face = 0; read == vertices_ && face < faces_ && Next_Words(); ++face) {
         if (!meter_.Step("Reading", 0, 80)) return Outcome::Cancelled();
-        if (Outcome added = Add_Face(faces_read); !added.ok) return added;
+        // The corner count, capped at the values that follow it.
+        const int64_t count = Round_To_Int32(Parse_Number(words_[0]));
+        const int64_t corners = std::clamp<int64_t>(count, 0, static_cast<int64_t>(words_.size()) - 1);
+        corners_.clear();
+        for (int64_t k = 1; k <= corners; ++k)
+          corners_.push_back(Round_To_Int32(Parse_Number(words_[static_cast<size_t>(k)])));
+        if (Outcome added = built.Add_Polygon(face, corners_, line_number_); !added.ok) return added;
       }
     } catch (const std::bad_alloc&) {
-      return No_Memory();
+      return built.No_Memory();
     }
     if (file_.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file_, name_));
     if (!sized && file_.Ended())
       if (Outcome fits = Check_Counts(file_.Bytes_Consumed()); !fits.ok) {
-        mesh_.Nb_Pts_Normal = -1;  // as a file refused in its header leaves it
+        mesh_.Nb_Pts_Normal = mesh_.Nb_Faces = -1;  // as a file refused in its header leaves them
         return fits;
       }
-    return Finish(read);
+    return built.Finish({.count_triangles = true, .face = "triangle", .faces = "triangles"});
   }
 
  private:
@@ -141,53 +137,6 @@ class Off_Reader {
     return Outcome::Success();
   }
 
-  Outcome Add_Face(int64_t face) {
-    const int64_t count = Round_To_Int32(Parse_Number(words_[0]));
-    const int64_t corners = std::min<int64_t>(count, static_cast<int64_t>(words_.size()) - 1);
-    if (corners < 3) return Outcome::Success();  // a point or a line
-    if (triangles_ + corners - 2 > INT32_MAX)
-      return Outcome::Failure("Too many faces for one mesh: more than " + std::to_string(INT32_MAX) + " triangles");
-    corners_.clear();
-    for (int64_t k = 1; k <= corners; ++k) {
-      const int32_t corner = Round_To_Int32(Parse_Number(words_[static_cast<size_t>(k)]));
-      if (corner < 0 || corner >= vertices_)
-        return Outcome::Failure(At_Line(line_number_) + "face " + std::to_string(face) + " names vertex " +
-                                std::to_string(corner) + ", but the file has " + std::to_string(vertices_) +
-                                " vertices");
-      corners_.push_back(corner);
-    }
-    const size_t needed = static_cast<size_t>(triangles_ + corners - 2);
-    if (needed > mesh_.Faces_Normal.size())
-      mesh_.Faces_Normal.Resize(std::max<size_t>({needed, 2 * mesh_.Faces_Normal.size(), 1024}));
-    for (size_t k = 2; k < corners_.size(); ++k)
-      mesh_.Faces_Normal[static_cast<size_t>(triangles_++)] = {corners_[0], corners_[k - 1], corners_[k]};
-    if (corners > 3) ++mesh_.Polygons_Split;
-    return Outcome::Success();
-  }
-
-  Outcome Finish(int32_t vertices_read) {
-    mesh_.Nb_Faces = static_cast<int32_t>(triangles_ - 1);
-    try {
-      mesh_.Pts_Normal.Resize(static_cast<size_t>(vertices_));
-      mesh_.Faces_Normal.Resize(static_cast<size_t>(triangles_));
-    } catch (const std::bad_alloc&) {
-      return No_Memory();
-    }
-    if (!Size_Derived_Arrays(mesh_)) return No_Memory();
-    if (vertices_read < vertices_)
-      return Outcome::Silent("The file ends after " + std::to_string(vertices_read) + " of the " +
-                             std::to_string(vertices_) + " vertices its header declares");
-    if (vertices_ < 2 || triangles_ < 2)
-      return Outcome::Silent(std::to_string(vertices_) + " vertices and " + std::to_string(triangles_) +
-                             " triangles read: a mesh needs at least two of each");
-    return Outcome::Success();
-  }
-
-  Outcome No_Memory() const {
-    return Outcome::Failure("Not enough memory for " + std::to_string(vertices_) + " vertices and " +
-                            std::to_string(faces_) + " faces");
-  }
-
   Line_Reader& file_;
   const std::string& name_;
   Mesh_Arrays& mesh_;
@@ -198,7 +147,6 @@ class Off_Reader {
   int64_t header_line_ = 0;
   int64_t vertices_ = 0;
   int64_t faces_ = 0;
-  int64_t triangles_ = 0;
 };
 
 }  // namespace

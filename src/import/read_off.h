@@ -16,8 +16,8 @@
 // a line) makes no triangle. Values are read with Parse_Number.
 //
 // Reads `source` into `mesh`: writes Nb_Pts_Normal, Nb_Faces, Pts_Normal,
-// Faces_Normal, Input_Format ("off") and Polygons_Split, and sizes the
-// derived arrays. A file's counts are checked against its size before
+// Faces_Normal, Input_Format ("off") and Polygons_Split, through the
+// polygon builder (polygon_mesh.h). A file's counts are checked against its size before
 // anything is sized; a stream's arrays grow as its lines arrive and its
 // counts are checked once it has ended. Refuses, naming the line, a header
 // without counts, a count the input could not hold, and a corner outside

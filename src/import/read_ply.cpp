@@ -12,16 +12,10 @@
 #include "import/line_values.h"
 #include "import/ply_binary.h"
 #include "import/ply_header.h"
-#include "import/ply_mesh.h"
+#include "import/polygon_mesh.h"
 
 Point3 Parse_Ply_Vertex(std::string_view line) {
   return Read_Point(line);
-}
-
-Face3 Parse_Ply_Face(std::string_view line) {
-  int32_t values[4];  // the corner count, then the first three corners
-  Read_Blank_Separated_Int32(line, values, 4);
-  return {values[1], values[2], values[3]};
 }
 
 void Parse_Ply_Face_Corners(std::string_view line, std::vector<int32_t>& corners) {
@@ -42,7 +36,7 @@ namespace {
 
 // The element lines of an ASCII file, in the header's order, until the file
 // ends (`ended`) or the last element's last line.
-Outcome Read_Ply_Ascii_Body(Line_Reader& file, const Ply_Header& header, Ply_Mesh& built, Progress_Meter& meter,
+Outcome Read_Ply_Ascii_Body(Line_Reader& file, const Ply_Header& header, Polygon_Mesh& built, Progress_Meter& meter,
                             bool& ended) {
   int64_t line_number = header.lines;
   std::vector<int32_t> corners;
@@ -59,7 +53,7 @@ Outcome Read_Ply_Ascii_Body(Line_Reader& file, const Ply_Header& header, Ply_Mes
         built.Set_Vertex(i, Parse_Ply_Vertex(line));
       } else if (element.kind == Element_Kind::Face) {
         Parse_Ply_Face_Corners(line, corners);
-        if (Outcome added = built.Add_Face(i, corners, line_number); !added.ok) return added;
+        if (Outcome added = built.Add_Polygon(i, corners, line_number); !added.ok) return added;
       }
     }
   }
@@ -81,7 +75,7 @@ Outcome Read_Ply(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
   // A file's counts have been checked against its size: its arrays are
   // sized once, now. A stream's counts cannot be checked until it ends, so
   // its arrays grow as its entries arrive and take their full size at the end.
-  Ply_Mesh built(mesh, header, file.Size_Known());
+  Polygon_Mesh built(mesh, header.vertices, header.faces, file.Size_Known());
   if (!built.Start()) return built.No_Memory();
   bool ended = false;
   try {
@@ -103,9 +97,12 @@ Outcome Read_Ply(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
       fits = Check_Ply_Counts(header, file.Bytes_Consumed());
     if (file.Read_Failed()) return Outcome::Failure(Read_Failure_Text(file, name));
     if (!fits.ok) {
-      built.Refused_For_Its_Size();
+      // As a file refused in its header leaves them.
+      mesh.Nb_Pts_Normal = mesh.Nb_Faces = 0;
       return fits;
     }
   }
+  // Each face the file ends before is one zero triangle.
+  if (Outcome zeros = built.Add_Zero_Triangles(header.faces - built.Polygons_Read()); !zeros.ok) return zeros;
   return built.Finish();
 }

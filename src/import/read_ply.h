@@ -4,7 +4,7 @@
 // 12", any others); their entries follow "end_header" in the order the
 // header declares them. Vertices become Pts_Normal in file order and faces
 // Faces_Normal with the file's indices: a polygon of n corners becomes n - 2
-// triangles fanned from its first corner (see ply_mesh.h). The entries of
+// triangles fanned from its first corner (see polygon_mesh.h). The entries of
 // any other element are passed over by its count, and what follows the last
 // element is not read. An ASCII file is read by position (a vertex line's
 // first three values, a face line's corner count and corners); a binary one
@@ -13,8 +13,7 @@
 //
 // Reads `source` into `mesh`: writes Nb_Pts_Normal (vertex count - 1),
 // Nb_Faces (triangles - 1), Pts_Normal, Faces_Normal, Input_Format and
-// Polygons_Split, and sizes Pts_Optimized, Pts_Screen, Faces_Optimized and
-// Faces_Visible. A face the input cuts short of the declared count is one
+// Polygons_Split. A face the input cuts short of the declared count is one
 // triangle (0, 0, 0). Succeeds when every declared vertex (at least two) and
 // at least two faces were read; Read_Input then merges the points and
 // commits the mesh. `name` names the input in messages.
@@ -42,12 +41,8 @@ Outcome Read_Ply(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
 // are ignored and a missing value reads as 0.
 Point3 Parse_Ply_Vertex(std::string_view line);
 
-// The three values after the corner count of a face line, rounded to the
-// nearest integer (ties to even): the first three corners of the polygon.
-Face3 Parse_Ply_Face(std::string_view line);
-
-// The corners of a face line, each value read as Parse_Ply_Face reads it.
-// The line's first value n is the corner count, capped at the values that
+// The corners of a face line, each value rounded to the nearest integer
+// (ties to even). The line's first value n is the corner count, capped at the values that
 // follow it; with three or more, `corners` receives the first n of them (the
 // values after them, such as texture lists and colours, are not read).
 // Otherwise it receives the three values after the count, 0 for each the

@@ -10,9 +10,9 @@
 // one pass and its size then decides (see read_stl.cpp).
 //
 // Reads `source` into `mesh`: writes Nb_Pts_Normal, Nb_Faces, Pts_Normal,
-// Faces_Normal and Input_Format, and sizes Pts_Optimized, Faces_Optimized,
-// Faces_Visible and Pts_Screen. Succeeds when at least two facets were read;
-// Read_Input then merges the points and commits the mesh. An input that
+// Faces_Normal and Input_Format. Succeeds when at least two facets were read;
+// Read_Input then sizes the arrays derived from the normal mesh, merges the
+// points and commits the mesh. An input that
 // looks binary but has neither a binary STL's size nor an ASCII facet is
 // refused with both sizes; a binary coordinate that is not a finite number
 // refuses the file, naming the facet. `name` names the input in messages.

@@ -14,12 +14,6 @@
 namespace {
 
 template <typename T>
-std::span<T> Valid_Entries(Flat_Array<T>& array, int32_t last) {
-  const size_t count = last < 0 ? 0 : std::min(array.size(), static_cast<size_t>(last) + 1);
-  return {array.data(), count};
-}
-
-template <typename T>
 void Replace_Entries(Flat_Array<T>& array, const std::vector<T>& entries) {
   array.Resize(entries.size());
   if (!entries.empty()) std::memcpy(array.data(), entries.data(), entries.size() * sizeof(T));
@@ -27,8 +21,8 @@ void Replace_Entries(Flat_Array<T>& array, const std::vector<T>& entries) {
 
 Outcome Shape(MeshStore& store, const Shape_Options& options, Shape_Report& report) {
   Turn_And_Fit(store, options);
-  std::span<Point3> points = Valid_Entries(store.Pts_Optimized, store.Nb_Pts_Optimized);
-  std::span<Face3> faces = Valid_Entries(store.Faces_Optimized, store.Nb_Faces);
+  std::span<Point3> points = store.Valid_Pts_Optimized();
+  std::span<Face3> faces = store.Valid_Faces_Optimized();
 
   Tidy_Result tidy;
   if (options.face_limit == Face_Limit::None) {
@@ -73,8 +67,8 @@ Outcome Shape(MeshStore& store, const Shape_Options& options, Shape_Report& repo
 
 void Turn_And_Fit(MeshStore& store, const Shape_Options& options) {
   if (!store.Object_Loaded) return;
-  std::span<Point3> normal = Valid_Entries(store.Pts_Normal, store.Nb_Pts_Normal);
-  std::span<Point3> points = Valid_Entries(store.Pts_Optimized, store.Nb_Pts_Optimized);
+  std::span<Point3> normal = store.Valid_Pts_Normal();
+  std::span<Point3> points = store.Valid_Pts_Optimized();
   if (options.turn) {
     const Axis_Turn turn = Upright_Turn(options.up);
     Turn_Points(normal, turn);

@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "core/parse_number.h"
-#include "core/platform.h"
+#include "core/index_table.h"
 #include "export/coordinate_text.h"
 
 namespace {
@@ -102,56 +102,47 @@ bool Has_No_Area(const Rounded_Point& a, const Rounded_Point& b, const Rounded_P
 }
 
 uint64_t Hash_Tenths(const int64_t tenths[3]) {
-  uint64_t h = static_cast<uint64_t>(tenths[0]) * 0x9E3779B97F4A7C15ull;
-  h ^= static_cast<uint64_t>(tenths[1]) * 0xC2B2AE3D27D4EB4Full;
-  h ^= static_cast<uint64_t>(tenths[2]) * 0x165667B19E3779F9ull;
-  h ^= h >> 29;
-  h *= 0xBF58476D1CE4E5B9ull;
-  return h ^ (h >> 32);
+  return Hash_Three(static_cast<uint64_t>(tenths[0]), static_cast<uint64_t>(tenths[1]),
+                    static_cast<uint64_t>(tenths[2]));
 }
 
 // The distinct rounded points in the order of first occurrence, found by
-// their texts: open addressing over the whole-tenths keys (slots hold a
-// distinct point's index plus one, 0 marking an empty slot), and a map of
+// their texts: a table of indices over the whole-tenths keys, and a map of
 // the full texts for the rare point whose text has more than 18 digits. The
 // two kinds never print alike, since their digits differ in number.
 class Distinct_Points {
  public:
-  explicit Distinct_Points(size_t count) {
-    size_t capacity = 16;
-    while (capacity < 2 * count) capacity <<= 1;
-    slots_.assign(capacity, 0);
-    mask_ = capacity - 1;
-    points.reserve(count / 2 + 1);
-  }
+  explicit Distinct_Points(size_t count) : table_(Capacity_For(count)) { points.reserve(count / 2 + 1); }
 
-  void Prefetch(uint64_t hash) const { ::Prefetch(&slots_[hash & mask_]); }
+  void Prefetch(uint64_t hash) const { table_.Prefetch(hash); }
 
   uint32_t Find_Or_Add(const Rounded_Point& point, uint64_t hash, std::string_view text) {
+    const uint32_t next = static_cast<uint32_t>(points.size());
     if (!point.exact) {
-      const auto [at, added] = long_texts_.try_emplace(std::string(text), static_cast<uint32_t>(points.size()));
+      const auto [at, added] = long_texts_.try_emplace(std::string(text), next);
       if (added) points.push_back(point);
       return at->second;
     }
-    for (size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
-      const uint32_t entry = slots_[slot];
-      if (entry == 0) {
-        points.push_back(point);
-        slots_[slot] = static_cast<uint32_t>(points.size());
-        return static_cast<uint32_t>(points.size() - 1);
-      }
-      const Rounded_Point& seen = points[entry - 1];
-      if (seen.exact && seen.tenths[0] == point.tenths[0] && seen.tenths[1] == point.tenths[1] &&
-          seen.tenths[2] == point.tenths[2])
-        return entry - 1;
-    }
+    const uint32_t index = table_.Find_Or_Add(hash, next, [&](uint32_t seen) {
+      const Rounded_Point& other = points[seen];
+      return other.exact && other.tenths[0] == point.tenths[0] && other.tenths[1] == point.tenths[1] &&
+             other.tenths[2] == point.tenths[2];
+    });
+    if (index == next) points.push_back(point);
+    return index;
   }
 
   std::vector<Rounded_Point> points;
 
  private:
-  std::vector<uint32_t> slots_;
-  size_t mask_ = 0;
+  // Twice the points a mesh could have: the table never fills past half.
+  static size_t Capacity_For(size_t count) {
+    size_t capacity = 16;
+    while (capacity < 2 * count) capacity <<= 1;
+    return capacity;
+  }
+
+  Index_Table table_;
   std::unordered_map<std::string, uint32_t> long_texts_;
 };
 

@@ -1,0 +1,37 @@
+#include "model/render_model.h"
+
+#include <new>
+#include <vector>
+
+#include "export/file_sink.h"
+#include "preview/png_picture.h"
+#include "preview/svg_picture.h"
+#include "preview/wireframe.h"
+
+Outcome Render_Model(MeshStore& store, const Picture_Request& request) {
+  std::string picture;
+  try {
+    store.Show_Normal = request.show_normal;
+    Set_View(store, request.angle_x, request.angle_y, request.angle_z, request.zoom);
+    Set_Drawing_Area(store, request.width, request.height);
+    std::vector<Segment> segments;
+    Build_Wireframe(store, segments);
+    picture = request.format == Picture_Format::Svg ? Svg_Picture(segments, request.width, request.height)
+                                                    : Png_Picture(segments, request.width, request.height);
+  } catch (const std::bad_alloc&) {
+    return Outcome::No_Memory("drawing the picture");
+  }
+  if (picture.empty()) return Outcome::Failure(request.output + ": the picture could not be made");
+  try {
+    File_Sink sink;
+    bool written = sink.Open(request.output, store.File_Input);
+    if (written) {
+      sink.Append(picture);
+      written = sink.Commit();
+    }
+    if (!written) return Outcome::Failure("Cannot write file: " + request.output);
+  } catch (const std::bad_alloc&) {
+    return Outcome::No_Memory("writing the picture");
+  }
+  return Outcome::Success();
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Writing a loaded model as the BASIC data file: the one write stl2bas
+// convert makes, through the writer's safe way of writing (see
+// export/write_bas.h). A shaped model with no face left is not written: its
+// file would hold nothing to draw.
+
+#include <string>
+
+#include "core/mesh_store.h"
+#include "core/outcome.h"
+#include "shape/shape_mesh.h"
+
+// Writes the optimized mesh to `output` ("-": standard output), numbered
+// from Basic_Line by Basic_Step; writes File_Output. `shape` is what the
+// model was shaped with. Catches memory running out.
+Outcome Save_Model(MeshStore& store, const std::string& output, const Shape_Options& shape);
