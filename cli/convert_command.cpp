@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "commands.h"
-#include "input_options.h"
-#include "model/load_model.h"
 #include "model/model_report.h"
 #include "model/save_model.h"
-#include "shape_options.h"
+#include "model_options.h"
 
 namespace {
 
@@ -17,10 +15,7 @@ struct Convert_Options {
   std::vector<std::string> inputs;
   std::string output;
   std::string directory;
-  std::string start = "10";
-  std::string step = "1";
-  std::string from;
-  Shape_Option_Texts shape;
+  Model_Options model;
 };
 
 // Converts one input into a fresh store; prints why it failed, naming it.
@@ -28,20 +23,15 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
                  const std::string& output, const More_Formats& more) {
   MeshStore store;
   store.File_Input = input;
-  Model_Request request;
-  request.choice = choice;
-  request.more = &more;
-  request.start = options.start;
-  request.step = options.step;
-  request.shape = Read_Shape_Options(options.shape);
+  const Model_Request request = Model_Request_For(choice, options.model, more);
   const Model_Result loaded = Load_Model(store, request);
   if (!loaded.outcome.ok) {
-    std::cerr << input << ": " << (loaded.outcome.message.empty() ? "not loaded" : loaded.outcome.message) << "\n";
+    Say_Failed(input, loaded.outcome);
     return false;
   }
   const Outcome saved = Save_Model(store, output, request.shape);
   if (!saved.ok) {
-    std::cerr << input << ": " << saved.message << "\n";
+    Say_Failed(input, saved);
     if (!saved.out_of_memory)
       Explain_Too_Many_Lines(std::cerr, Report_Store_Target(store), store.Basic_Line, store.Basic_Step);
     return false;
@@ -52,12 +42,8 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
 int Run_Convert(const Convert_Options& options, const More_Formats& more) {
   std::vector<Input_Choice> kinds;
   for (const std::string& input : options.inputs) {
-    Outcome refused;
-    kinds.push_back(Choose_Input(input, options.from, more, refused));
-    if (!kinds.back().Chosen()) {
-      std::cerr << refused.message << "\n";
-      return 2;
-    }
+    kinds.push_back(Choose_Input_Or_Say(input, options.model, more));
+    if (!kinds.back().Chosen()) return 2;
     if (input == "-" && options.output.empty()) {
       std::cerr << "standard input (-) is written with -o FILE (or -o - for standard output)\n";
       return 2;
@@ -107,10 +93,7 @@ Command_Run Add_Convert_Command(CLI::App& app, const More_Formats& more) {
   directory->check(not_empty, "DIR");
   output->excludes(directory);
   directory->excludes(output);
-  command->add_option("--start", options->start, "First BASIC line number (default 10)");
-  command->add_option("--step", options->step, "Line number step (default 1)");
-  Add_From_Option(*command, options->from, more);
-  Add_Shape_Options(*command, options->shape);
+  Add_Model_Options(*command, options->model, more);
   command->footer(std::string("Examples:\n"
                               "  stl2bas convert cube.stl -o cube.bas\n"
                               "  stl2bas convert cube.stl -o - --start 100 --step 10\n"

@@ -6,11 +6,9 @@
 
 #include "commands.h"
 #include "core/float_text.h"
-#include "input_options.h"
 #include "json_layout.h"
-#include "model/load_model.h"
 #include "model/model_report.h"
-#include "shape_options.h"
+#include "model_options.h"
 
 namespace {
 
@@ -18,10 +16,7 @@ struct Info_Options {
   std::string input;
   bool json = false;
   bool dump = false;
-  std::string from;
-  std::string start = "10";
-  std::string step = "1";
-  Shape_Option_Texts shape;
+  Model_Options model;
 };
 
 std::string Bound_Text(double value) { return Shortest_Float_Text(static_cast<float>(value)); }
@@ -131,30 +126,21 @@ void Print_Target_Text(std::ostream& out, const Model_Report& info) {
 }
 
 int Run_Info(const Info_Options& options, const More_Formats& more) {
-  Outcome refused;
-  const Input_Choice choice = Choose_Input(options.input, options.from, more, refused);
-  if (!choice.Chosen()) {
-    std::cerr << refused.message << "\n";
-    return 2;
-  }
+  const Input_Choice choice = Choose_Input_Or_Say(options.input, options.model, more);
+  if (!choice.Chosen()) return 2;
   MeshStore store;
   store.File_Input = options.input;
-  Model_Request request;
-  request.choice = choice;
-  request.more = &more;
-  request.start = options.start;
-  request.step = options.step;
-  request.shape = Read_Shape_Options(options.shape);
+  const Model_Request request = Model_Request_For(choice, options.model, more);
   const Model_Result result = Load_Model(store, request);
   // A read that failed is reported with what it reached; a numbering that
   // cannot be used, or memory running out, is not.
   if (result.outcome.out_of_memory || result.step == Model_Step::Numbering) {
-    std::cerr << options.input << ": " << result.outcome.message << "\n";
+    Say_Failed(options.input, result.outcome);
     return 1;
   }
   const Model_Report report = Report_Model(store, result, choice, request.shape.Any());
   if (!report.measured.ok) {
-    std::cerr << options.input << ": " << report.measured.message << "\n";
+    Say_Failed(options.input, report.measured);
     return 1;
   }
 
@@ -184,10 +170,7 @@ Command_Run Add_Info_Command(CLI::App& app, const More_Formats& more) {
   command->add_option("input", options->input, "An STL, PLY or BAS file, or OBJ, OFF, 3MF, glTF, ... (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
-  Add_From_Option(*command, options->from, more);
-  command->add_option("--start", options->start, "First BASIC line number of the file (default 10)");
-  command->add_option("--step", options->step, "Line number step (default 1)");
-  Add_Shape_Options(*command, options->shape);
+  Add_Model_Options(*command, options->model, more);
   command->footer(std::string("Examples:\n"
                               "  stl2bas info cube.stl\n"
                               "  stl2bas info cube.bas --json --dump\n"

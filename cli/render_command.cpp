@@ -6,12 +6,9 @@
 
 #include "commands.h"
 #include "core/file_extension.h"
-#include "input_options.h"
-#include "model/input_choice.h"
-#include "model/load_model.h"
 #include "model/render_model.h"
+#include "model_options.h"
 #include "preview/png_picture.h"
-#include "shape_options.h"
 
 namespace {
 
@@ -29,10 +26,7 @@ struct Render_Options {
   int zoom = 1;
   std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
   std::string mesh;  // empty: the default for the input's kind
-  std::string from;
-  std::string start = "10";
-  std::string step = "1";
-  Shape_Option_Texts shape;
+  Model_Options model;
 };
 
 // A whole number with nothing before or after it, within min..max.
@@ -70,12 +64,8 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
 }
 
 int Run_Render(const Render_Options& options, const More_Formats& more) {
-  Outcome refused;
-  const Input_Choice choice = Choose_Input(options.input, options.from, more, refused);
-  if (!choice.Chosen()) {
-    std::cerr << refused.message << "\n";
-    return 2;
-  }
+  const Input_Choice choice = Choose_Input_Or_Say(options.input, options.model, more);
+  if (!choice.Chosen()) return 2;
   // A BASIC data file carries only the optimized mesh.
   const bool bas = choice.kind == Input_Kind::Bas;
   const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
@@ -98,19 +88,13 @@ int Run_Render(const Render_Options& options, const More_Formats& more) {
 
   MeshStore store;
   store.File_Input = options.input;
-  Model_Request request;
-  request.choice = choice;
-  request.more = &more;
-  request.start = options.start;
-  request.step = options.step;
-  request.shape = Read_Shape_Options(options.shape);
+  Model_Request request = Model_Request_For(choice, options.model, more);
   // Reducing and tidying change only the optimized mesh: the normal mesh is
   // drawn turned and fitted alike, with all its faces.
   request.normal_only = show_normal;
   const Model_Result loaded = Load_Model(store, request);
   if (!loaded.outcome.ok) {
-    std::cerr << options.input << ": " << (loaded.outcome.message.empty() ? "not loaded" : loaded.outcome.message)
-              << "\n";
+    Say_Failed(options.input, loaded.outcome);
     return 1;
   }
   const Outcome drawn = Render_Model(store, picture);
@@ -167,10 +151,7 @@ Command_Run Add_Render_Command(CLI::App& app, const More_Formats& more) {
       ->add_option("--mesh", options->mesh,
                    "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
       ->check(CLI::IsMember({"normal", "optimized"}));
-  Add_From_Option(*command, options->from, more);
-  command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");
-  command->add_option("--step", options->step, "Line number step, for --faces auto (default 1)");
-  Add_Shape_Options(*command, options->shape);
+  Add_Model_Options(*command, options->model, more, ", for --faces auto");
   command->footer(std::string("Examples:\n"
                               "  stl2bas render cube.stl -o cube.svg\n"
                               "  stl2bas render bunny.ply -o bunny.png --angles 180,30,0 --zoom 20 --mesh optimized\n"
