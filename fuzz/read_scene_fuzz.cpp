@@ -11,8 +11,8 @@
 #include "check_preview.h"
 #include "check_store.h"
 #include "core/byte_source.h"
-#include "import/read_input.h"
 #include "assimp_bridge/read_scene.h"
+#include "model/load_model.h"
 #include "stream_source.h"
 
 // assimp 5.2.5 leaks a few kilobytes inside its OBJ importer on some
@@ -23,13 +23,16 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libassimp.so
 
 namespace {
 
+// Through the road stl2bas takes, its further formats included.
 Outcome Read(MeshStore& store, const std::string& format, Byte_Source& source) {
+  static const More_Formats more = Scene_Formats();
   store.File_Input = "fuzz-input." + format;
-  const Mesh_Reader reader = [&format](Byte_Source& bytes, const std::string& name, Mesh_Arrays& mesh,
-                                       Progress* progress) {
-    return Read_Scene(bytes, name, mesh, progress, Scene_Input{format, ""});
-  };
-  return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, source);
+  Outcome refused;
+  Model_Request request;
+  request.choice = Choose_Input(store.File_Input, format, more, refused);
+  request.more = &more;
+  request.source = &source;
+  return Read_Model(store, request);
 }
 
 }  // namespace
