@@ -79,8 +79,6 @@ struct Mesh_Arrays {
   // The valid entries of each mesh array, 0..its counter.
   std::span<Point3> Valid_Pts_Normal() { return Valid_Entries(Pts_Normal, Nb_Pts_Normal); }
   std::span<const Point3> Valid_Pts_Normal() const { return Valid_Entries(Pts_Normal, Nb_Pts_Normal); }
-  std::span<Face3> Valid_Faces_Normal() { return Valid_Entries(Faces_Normal, Nb_Faces); }
-  std::span<const Face3> Valid_Faces_Normal() const { return Valid_Entries(Faces_Normal, Nb_Faces); }
   std::span<Point3> Valid_Pts_Optimized() { return Valid_Entries(Pts_Optimized, Nb_Pts_Optimized); }
   std::span<const Point3> Valid_Pts_Optimized() const { return Valid_Entries(Pts_Optimized, Nb_Pts_Optimized); }
   std::span<Face3> Valid_Faces_Optimized() { return Valid_Entries(Faces_Optimized, Nb_Faces); }
