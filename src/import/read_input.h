@@ -1,8 +1,9 @@
 #pragma once
 // Reading an input: the one place that opens anything. Opens the input (a
 // file, or standard input for "-"), runs the reader of its kind over the
-// bytes, merges the points of an STL or PLY mesh, and commits what the read
-// produced to the store in one step (Commit_Read): the counters together with
+// bytes, sizes the arrays derived from a normal mesh (STL, PLY, OFF, a
+// scene) and merges its points, and commits what the read produced to the
+// store in one step (Commit_Read): the counters together with
 // their arrays and Object_Loaded, set exactly when the read succeeded. A read
 // that fails leaves the counters it reached, for the window to show; an
 // input that cannot be opened leaves them as an empty read does. A read the
