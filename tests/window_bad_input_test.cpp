@@ -5,39 +5,21 @@
 // leaves "Save Basic File" disabled and nothing draws until a file loads
 // again. A save that cannot be done says why, leaves a file that was there
 // as it was, and keeps the cube to save elsewhere.
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <sys/stat.h>
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "ui/main_window.h"
-#include "ui/picture_box.h"
-#include "scripted_dialogs.h"
+#include "window_fixture.h"
 
 namespace {
 
 const char* const kSampleCube = KORVANE_SAMPLES "/cube.stl";
 const char* const kBinaryStl = KORVANE_TEST_DATA "/unit_cube-solid-header.stl";
-
-std::string Read_Whole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 const std::string kPlyHeader =
     "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
@@ -49,66 +31,29 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return text.replace(text.find(from), from.size(), to);
 }
 
-int Black_Pixels(const QImage& image) {
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
-  return count;
-}
-
 }  // namespace
 
-class Window_Bad_Input_Test : public QObject {
+class Window_Bad_Input_Test : public QObject, Window_Fixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<Main_Window> window_;
-  std::deque<std::string> answers_;
-  std::vector<std::pair<std::string, std::string>> messages_;
-  QTemporaryDir folder_;
-
-  template <typename T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(name);
-    if (!widget) qFatal("no control %s", name);
-    return widget;
-  }
-  QString Caption(const char* name) { return Find<QLabel>(name)->text(); }
-  void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
-  void Click_With_File(const char* button, const std::string& path) {
-    answers_.push_back(path);
-    Click(button);
-  }
   // The messages shown so far, one "title: text" line each.
   QString Messages() {
     QString shown;
     for (const auto& [text, title] : messages_) shown += QString::fromStdString(title + ": " + text + "\n");
     return shown;
   }
-  bool Save_Enabled() { return Find<QPushButton>("Cmd_Save")->isEnabled(); }
-  int Drawn() { return Black_Pixels(Find<Picture_Box>("Picture1")->Image()); }
-  std::string Path(const std::string& name) { return folder_.filePath(QString::fromStdString(name)).toStdString(); }
-  std::string Write(const std::string& name, const std::string& bytes) {
-    std::string path = Path(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
   // Opens a copy of the sample cube, the mesh that bad inputs must not keep
   // on show nor saves destroy.
   void Open_Cube() {
     Click_With_File("Cmd_Open", Write("cube.stl", Read_Whole(kSampleCube)));
-    QVERIFY(Drawn() > 0);
-    QVERIFY(Save_Enabled());
+    QVERIFY(Black_Pixels(Picture()) > 0);
+    QVERIFY(Enabled("Cmd_Save"));
     messages_.clear();
   }
 
  private slots:
-  void init() {
-    answers_.clear();
-    messages_.clear();
-    window_ = std::make_unique<Main_Window>();
-    Script_Dialogs(*window_, answers_, messages_);
-  }
+  void init() { Start_Window(); }
   void cleanup() { window_.reset(); }
 
   void badInputLeavesNoPreviewAndNoSave_data() {
@@ -161,7 +106,7 @@ class Window_Bad_Input_Test : public QObject {
     QFETCH(QString, path);
     QFETCH(QString, message);
     Open_Cube();
-    Click_With_File(button.toUtf8().constData(), path.toStdString());
+    Click_With_File(button, path.toStdString());
 
     QCOMPARE(Caption("Lbl_File_Input"), path);
     QCOMPARE(Messages(), message.isEmpty() ? QString() : "E.R.R.O.R: " + message + "\n");
@@ -169,17 +114,17 @@ class Window_Bad_Input_Test : public QObject {
     QVERIFY(!store.Object_Loaded);
     QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString::number(store.Nb_Faces));
     QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString::number(store.Nb_Pts_Optimized));
-    QCOMPARE(Drawn(), 0);
-    QVERIFY(!Save_Enabled());
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    QVERIFY(!Enabled("Cmd_Save"));
 
     // Moving a scroll bar or switching the mesh draws nothing either.
     Find<QScrollBar>("HScroll_X")->setValue(45);
-    QCoreApplication::processEvents();  // where the moved bar redraws
+    Handle_Events();
     Click("Cmd_Optimized_Meshe");
     Click("Cmd_Normal_Meshe");
     QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
-    QCOMPARE(Drawn(), 0);
-    QVERIFY(!Save_Enabled());
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    QVERIFY(!Enabled("Cmd_Save"));
 
     Open_Cube();  // until a file loads again
   }
@@ -205,14 +150,14 @@ class Window_Bad_Input_Test : public QObject {
     QFETCH(QString, button);
     QFETCH(QString, path);
     Open_Cube();
-    Click_With_File(button.toUtf8().constData(), path.toStdString());
+    Click_With_File(button, path.toStdString());
     QCOMPARE(Messages(), QString());
-    QVERIFY(Drawn() > 0);
-    QVERIFY(Save_Enabled());
+    QVERIFY(Black_Pixels(Picture()) > 0);
+    QVERIFY(Enabled("Cmd_Save"));
     // Redrawn from another side, where the faces may turn their backs.
     Find<QScrollBar>("HScroll_Y")->setValue(200);
-    QCoreApplication::processEvents();  // where the moved bar redraws
-    QVERIFY(Save_Enabled());
+    Handle_Events();
+    QVERIFY(Enabled("Cmd_Save"));
   }
 
   // The mesh the window opened is never replaced, by its own name or through
@@ -257,8 +202,8 @@ class Window_Bad_Input_Test : public QObject {
       QVERIFY(!std::filesystem::exists(path.toStdString()));
     else
       QCOMPARE(Read_Whole(path.toStdString()), old.toStdString());
-    QVERIFY(Save_Enabled());  // the cube is still there to save elsewhere
-    QVERIFY(Drawn() > 0);
+    QVERIFY(Enabled("Cmd_Save"));  // the cube is still there to save elsewhere
+    QVERIFY(Black_Pixels(Picture()) > 0);
   }
 };
 

@@ -2,28 +2,20 @@
 // order, and what the commands leave in the controls when they run through
 // clicks, keys and scroll bars.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 
 #include <algorithm>
-#include <cmath>
 #include <chrono>
-#include <deque>
+#include <cmath>
 #include <functional>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <span>
 #include <string>
 #include <tuple>
@@ -37,8 +29,7 @@
 #include "ui/dialog_filter.h"
 #include "ui/main_window.h"
 #include "ui/path_label.h"
-#include "ui/picture_box.h"
-#include "scripted_dialogs.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -48,18 +39,6 @@ const char* const kSampleCube = KORVANE_SAMPLES "/cube.stl";
 const char* const kTwoFacesBas =
     "10'Number of Faces and Number of Points\r\n11 data 1,2\r\n12'Points from the 3D Object\r\n"
     "13 data 0.0,0.0,0.0,0.0,5.0,0.0,5.0,0.0,0.0\r\n14'Faces from the 3D Object\r\n15 data 0,1,2,0,2,1\r\n";
-
-std::string Read_Whole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int Black_Pixels(const QImage& image) {
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
-  return count;
-}
 
 // Black lines into a Format_RGB32 picture, as the window draws them.
 void Draw_Into(QImage& picture, std::span<const Segment> segments) {
@@ -116,40 +95,11 @@ struct Progress_Sample {
 
 }  // namespace
 
-class Window_Test : public QObject {
+class Window_Test : public QObject, Window_Fixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<Main_Window> window_;
-  std::deque<std::string> answers_;
-  int files_asked_ = 0;  // file dialogs the commands showed
-  std::vector<std::string> proposals_;  // what the commands proposed to each dialog
-  std::vector<std::pair<std::string, std::string>> messages_;
-  QTemporaryDir folder_;
-
-  template <typename T = QWidget>
-  T* Find(const QString& name) {
-    T* widget = window_->findChild<T*>(name);
-    if (!widget) qFatal("no control %s", qPrintable(name));
-    return widget;
-  }
   QRect Place(const QString& name) { return Find(name)->geometry(); }
-  QString Caption(const char* name) { return Find<QLabel>(name)->text(); }
-  bool Enabled(const char* name) { return Find<QPushButton>(name)->isEnabled(); }
-  void Click(const QString& name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
-  // Clicks an open or save button with the file dialog answering `path`.
-  void Click_With_File(const QString& name, const std::string& path) {
-    answers_.push_back(path);
-    Click(name);
-  }
-  std::string Path(const QString& name) { return folder_.filePath(name).toStdString(); }
-  std::string Write(const QString& name, const std::string& text) {
-    std::ofstream(Path(name), std::ios::binary) << text;
-    return Path(name);
-  }
-  const QImage& Picture() { return Find<Picture_Box>("Picture1")->Image(); }
-  // A moved scroll bar redraws once the events waiting behind it are handled.
-  static void Handle_Events() { QCoreApplication::processEvents(); }
 
   // Runs an open command while a timer looks at the progress dialog each
   // time the read lets events through; `on_sample` may act on the dialog.
@@ -173,14 +123,7 @@ class Window_Test : public QObject {
   }
 
  private slots:
-  void init() {
-    answers_.clear();
-    messages_.clear();
-    window_ = std::make_unique<Main_Window>();
-    files_asked_ = 0;
-    proposals_.clear();
-    Script_Dialogs(*window_, answers_, messages_, &files_asked_, &proposals_);
-  }
+  void init() { Start_Window(); }
   void cleanup() { window_.reset(); }
 
   // The form on its grid: a fixed tool window with a close button only,
