@@ -115,42 +115,14 @@ std::string Facet(const char* a, const char* b, const char* c) {
          "\n      vertex " + c + "\n    endloop\n  endfacet\n";
 }
 
-// A closed cube of 12 facets: 36 corners, 8 distinct points.
-std::string Cube_Stl() {
-  const char* facets[12][3] = {
-      {"0 0 0", "10 10 0", "10 0 0"},     {"0 0 0", "0 10 0", "10 10 0"},     {"0 0 10", "10 0 10", "10 10 10"},
-      {"0 0 10", "10 10 10", "0 10 10"},  {"0 0 0", "10 0 0", "10 0 10"},     {"0 0 0", "10 0 10", "0 0 10"},
-      {"0 10 0", "10 10 10", "10 10 0"},  {"0 10 0", "0 10 10", "10 10 10"},  {"0 0 0", "0 0 10", "0 10 10"},
-      {"0 0 0", "0 10 10", "0 10 0"},     {"10 0 0", "10 10 0", "10 10 10"},  {"10 0 0", "10 10 10", "10 0 10"}};
-  std::string text = "solid cube\n";
-  for (auto& f : facets) text += Facet(f[0], f[1], f[2]);
-  return text + "endsolid cube\n";
-}
-
-// Points 0 (0, 0, 0), 1 (0, 5, 0), 2 (5, 0, 0); faces (0, 1, 2) and (0, 2, 1).
-std::string Two_Faces_Stl() {
-  return "solid two\n" + Facet("0 0 0", "0 5 0", "5 0 0") + Facet("0 0 0", "5 0 0", "0 5 0") + "endsolid two\n";
-}
-
-// The same faces both wound (0, 2, 1): both face away from the viewer.
+// Two faces over (0, 0, 0), (5, 0, 0), (0, 5, 0), both facing away from the viewer.
 std::string Back_Faces_Stl() {
   return "solid back\n" + Facet("0 0 0", "5 0 0", "0 5 0") + Facet("0 0 0", "5 0 0", "0 5 0") + "endsolid back\n";
 }
 
-std::string Two_Faces_Ply() {
-  return "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
-         "element face 2\nproperty list uchar int vertex_indices\nend_header\n"
-         "0 0 0\n0 5 0\n5 0 0\n3 0 1 2\n3 0 2 1\n";
-}
-
-std::string Two_Faces_Bas() {
-  return "10'Number of Faces and Number of Points\r\n11 data 1,2\r\n12'Points from the 3D Object\r\n"
-         "13 data 0.0,0.0,0.0,0.0,5.0,0.0,5.0,0.0,0.0\r\n14'Faces from the 3D Object\r\n15 data 0,1,2,0,2,1\r\n";
-}
-
-// Files long enough for the readers to report progress, which they do every
-// 16,384 lines they look at (the STL reader looks at 3 of a facet's 7 lines)
-// and the merge every 1,048,576 points.
+// Meshes of any size; the long ones make the readers report progress, which
+// they do every 16,384 lines they look at (the STL reader looks at 3 of a
+// facet's 7 lines) and the merge every 1,048,576 points.
 
 // A strip of `facets` triangles along X.
 std::string Strip_Stl(int facets) {
@@ -248,9 +220,9 @@ class OpenNameTest : public CommandsTest, public ::testing::WithParamInterface<N
 TEST_P(OpenNameTest, ReadsOnlyANameEndingInItsOwnThreeLetters) {
   const Name_Case& c = GetParam();
   const std::map<std::string, std::pair<std::string, std::string>> kinds = {
-      {"stl", {"STL (*.stl)|*.stl", Cube_Stl()}},
-      {"ply", {"PLY (*.ply)|*.ply", Two_Faces_Ply()}},
-      {"bas", {"BAS (*.bas)|*.bas", Two_Faces_Bas()}}};
+      {"stl", {"STL (*.stl)|*.stl", Strip_Stl(2)}},
+      {"ply", {"PLY (*.ply)|*.ply", Points_Ply(3)}},
+      {"bas", {"BAS (*.bas)|*.bas", Points_Bas(3)}}};
   const auto& [filter, content] = kinds.at(c.command);
   const std::string path = c.name[0] ? Write(c.name, content) : "";
   const auto captions_before = window.captions;
@@ -291,9 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
 // its file, counters, picture and saving; a redraw that runs out clears the
 // picture. Either way the window goes on working.
 TEST_F(CommandsTest, MemoryRunningOutIsAMessageAndTheWindowGoesOn) {
-  const std::string cube = Write("cube.stl", Cube_Stl());
-  const std::string two = Write("two.stl", Two_Faces_Stl());
-  Open("stl", cube);
+  const std::string earlier = Write("earlier.stl", Strip_Stl(12));
+  const std::string two = Write("two.stl", Strip_Stl(2));
+  Open("stl", earlier);
   const auto captions = window.captions;
   const auto picture = window.picture;
 
@@ -305,7 +277,7 @@ TEST_F(CommandsTest, MemoryRunningOutIsAMessageAndTheWindowGoesOn) {
   EXPECT_EQ(window.captions, captions);
   EXPECT_EQ(window.picture, picture);
   EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
-  EXPECT_EQ(Store().File_Input, cube);
+  EXPECT_EQ(Store().File_Input, earlier);
   EXPECT_EQ(Store().Nb_Faces, 11);
 
   window.no_memory_to_draw = true;
@@ -395,8 +367,8 @@ class CancelTest : public CommandsTest, public ::testing::WithParamInterface<Can
 
 TEST_P(CancelTest, KeepsTheEarlierObjectAndShowsNoMessage) {
   const Cancel_Case& c = GetParam();
-  std::string cube = Write("cube.stl", Cube_Stl());
-  Open("stl", cube);
+  const std::string earlier = Write("earlier.stl", Strip_Stl(12));
+  Open("stl", earlier);
   ASSERT_EQ(window.picture.size(), 24u);
   const auto captions = window.captions;
   const auto picture = window.picture;
@@ -411,15 +383,15 @@ TEST_P(CancelTest, KeepsTheEarlierObjectAndShowsNoMessage) {
   ASSERT_GE(window.progress.size(), 3u);
   EXPECT_EQ(window.progress[window.progress.size() - 2].first, c.stage);
   EXPECT_TRUE(window.messages.empty());
-  // As if the open had not started: the cube, its captions, its picture.
+  // As if the open had not started: the earlier mesh, its captions, its picture.
   EXPECT_TRUE(Store().Object_Loaded);
-  EXPECT_EQ(Store().File_Input, cube);
+  EXPECT_EQ(Store().File_Input, earlier);
   EXPECT_EQ(Store().Nb_Faces, 11);
   EXPECT_EQ(window.captions, captions);
   EXPECT_EQ(window.picture, picture);
   EXPECT_TRUE(window.enabled[Button::Cmd_Save]);
 
-  // The bars go on turning the cube.
+  // The bars go on turning it.
   window.values[Scroll_Bar::HScroll_X] = 30;
   commands.View_Change();
   EXPECT_EQ(Caption(Label::Lbl_Angle_X), "30");
