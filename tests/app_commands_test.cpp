@@ -185,25 +185,6 @@ class CommandsTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(CommandsTest, StartUpTakesTheViewFromTheBarsAndDrawsNothing) {
-  window.values = {{Scroll_Bar::HScroll_X, 45}, {Scroll_Bar::HScroll_Y, 10}, {Scroll_Bar::HScroll_Z, 300},
-                   {Scroll_Bar::HScroll_Zoom, 5}};
-  commands.Show_Optimized_Mesh();
-  commands.Start_Up();
-  EXPECT_FALSE(Store().Object_Loaded);
-  EXPECT_TRUE(Store().Show_Normal);
-  EXPECT_EQ(Store().Angle_X, 45.0f);
-  EXPECT_EQ(Store().Angle_Y, 10.0f);
-  EXPECT_EQ(Store().Angle_Z, 300.0f);
-  EXPECT_EQ(Store().Zoom, 5);
-  EXPECT_EQ(Store().Center_X, 240.0f);  // 481 / 2, rounded down
-  EXPECT_EQ(Store().Center_Y, 236);     // 473 / 2, rounded down
-  EXPECT_EQ(window.clears + window.draws, 0);
-  EXPECT_EQ(Caption(Label::Lbl_Zoom), "0");  // stays until the first redraw
-  EXPECT_TRUE(window.dialogs.empty());
-  EXPECT_TRUE(window.messages.empty());
-}
-
 // Each open command asks with its own filter and reads a name ending in its
 // three letters, in any case; any other name, or a cancelled dialog, ends the
 // command silently with Cmd_Save disabled, the name kept in the store.
