@@ -285,9 +285,17 @@ class Window_Test : public QObject, Window_Fixture {
       QCOMPARE(text, QString(entry->second));
     }
     QCOMPARE(shown, qsizetype(std::size(texts)));
-    auto* line = Find<QFrame>("Line1");  // a black rule across the file frame
+    // Line1, a black rule across the file frame whatever the system's colours.
+    const QPalette system = QApplication::palette();
+    QPalette red = system;
+    red.setColor(QPalette::WindowText, Qt::red);
+    QApplication::setPalette(red);
+    Main_Window themed;
+    auto* line = themed.findChild<QFrame*>("Line1");
+    QVERIFY(line);
     QCOMPARE(line->frameShape(), QFrame::HLine);
     QCOMPARE(line->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QApplication::setPalette(system);
   }
 
   void closingTheWindowEndsTheProgram() {
@@ -415,19 +423,18 @@ class Window_Test : public QObject, Window_Fixture {
     QCOMPARE(Caption("Lbl_Meshe"), QString("Optimized Meshe"));
     QCOMPARE(Black_Pixels(Picture()), 0);
 
-    // Once loaded, each bar's value shows in its own label.
+    // Once loaded, each bar redraws and shows its value in its own label.
     Click_With_File("Cmd_Open", kSampleCube);
-    QImage front = Picture().copy();
-    Find<QScrollBar>("HScroll_X")->setValue(45);
-    Find<QScrollBar>("HScroll_Y")->setValue(10);
-    Find<QScrollBar>("HScroll_Z")->setValue(300);
-    Find<QScrollBar>("HScroll_Zoom")->setValue(5);
-    Handle_Events();
-    QCOMPARE(Caption("Lbl_Angle_X"), QString("45"));
-    QCOMPARE(Caption("Lbl_Angle_Y"), QString("10"));
-    QCOMPARE(Caption("Lbl_Angle_Z"), QString("300"));
-    QCOMPARE(Caption("Lbl_Zoom"), QString("5"));
-    QVERIFY(Picture() != front);
+    const std::tuple<const char*, const char*, int> bars[] = {
+        {"HScroll_X", "Lbl_Angle_X", 45}, {"HScroll_Y", "Lbl_Angle_Y", 10}, {"HScroll_Z", "Lbl_Angle_Z", 300},
+        {"HScroll_Zoom", "Lbl_Zoom", 5}};
+    for (const auto& [bar, label, value] : bars) {
+      const QImage before = Picture().copy();
+      Find<QScrollBar>(bar)->setValue(value);
+      Handle_Events();
+      QCOMPARE(Caption(label), QString::number(value));
+      QVERIFY2(Picture() != before, bar);
+    }
   }
 
   // Save proposes the input's name with .bas in the input's folder (an open
