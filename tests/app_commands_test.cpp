@@ -59,8 +59,8 @@ struct Recording_Window : Window_Port {
   bool cancelled = false;
   bool updates_outside = false;  // an update came without an open dialog
   int painted_while_open = 0;    // clears, draws and messages while the dialog was open
-  // Memory runs out inside a read (at its next progress update) or while
-  // the picture is drawn.
+  // Memory runs out inside a read (at its next progress update), or once
+  // while a redraw begins, before the old picture is cleared.
   bool no_memory_to_read = false;
   bool no_memory_to_draw = false;
 
@@ -71,12 +71,12 @@ struct Recording_Window : Window_Port {
   int Drawing_Width() override { return width; }
   int Drawing_Height() override { return height; }
   void Clear_Picture() override {
+    if (std::exchange(no_memory_to_draw, false)) throw std::bad_alloc();
     painted_while_open += progress_open;
     picture.clear();
     ++clears;
   }
   void Draw_Segments(std::span<const Segment> segments) override {
-    if (no_memory_to_draw) throw std::bad_alloc();
     painted_while_open += progress_open;
     ++draws;
     for (const Segment& s : segments) picture.emplace_back(s.From.X, s.From.Y, s.To.X, s.To.Y);
@@ -264,7 +264,6 @@ TEST_F(CommandsTest, MemoryRunningOutIsAMessageAndTheWindowGoesOn) {
   window.no_memory_to_draw = true;
   window.values[Scroll_Bar::HScroll_X] = 30;
   commands.View_Change();
-  window.no_memory_to_draw = false;
   ASSERT_EQ(window.messages.size(), 2u);
   EXPECT_EQ(window.messages.back(), (std::pair<std::string, std::string>{"Not enough memory to draw the preview", "E.R.R.O.R"}));
   EXPECT_TRUE(window.picture.empty());
