@@ -1,33 +1,24 @@
-// The real window, headless: the place, size and settings of every control,
-// the initial captions and states, the tab order, and what the commands
-// leave in the controls when they run through clicks and scroll bars.
+// The real window, headless: the form's layout, texts and settings, the tab
+// order, and what the commands leave in the controls when they run through
+// clicks, keys and scroll bars.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 
 #include <algorithm>
-#include <cmath>
 #include <chrono>
-#include <deque>
+#include <cmath>
 #include <functional>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -38,8 +29,7 @@
 #include "ui/dialog_filter.h"
 #include "ui/main_window.h"
 #include "ui/path_label.h"
-#include "ui/picture_box.h"
-#include "scripted_dialogs.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -49,13 +39,6 @@ const char* const kSampleCube = KORVANE_SAMPLES "/cube.stl";
 const char* const kTwoFacesBas =
     "10'Number of Faces and Number of Points\r\n11 data 1,2\r\n12'Points from the 3D Object\r\n"
     "13 data 0.0,0.0,0.0,0.0,5.0,0.0,5.0,0.0,0.0\r\n14'Faces from the 3D Object\r\n15 data 0,1,2,0,2,1\r\n";
-
-int Black_Pixels(const QImage& image) {
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 0, 0);
-  return count;
-}
 
 // Black lines into a Format_RGB32 picture, as the window draws them.
 void Draw_Into(QImage& picture, std::span<const Segment> segments) {
@@ -112,40 +95,11 @@ struct Progress_Sample {
 
 }  // namespace
 
-class Window_Test : public QObject {
+class Window_Test : public QObject, Window_Fixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<Main_Window> window_;
-  std::deque<std::string> answers_;
-  int files_asked_ = 0;  // file dialogs the commands showed
-  std::vector<std::string> proposals_;  // what the commands proposed to each dialog
-  std::vector<std::pair<std::string, std::string>> messages_;
-  QTemporaryDir folder_;
-
-  template <typename T>
-  T* Find(const char* name) {
-    T* widget = window_->findChild<T*>(name);
-    if (!widget) qFatal("no control %s", name);
-    return widget;
-  }
-  QString Caption(const char* name) { return Find<QLabel>(name)->text(); }
-  bool Enabled(const char* name) { return Find<QPushButton>(name)->isEnabled(); }
-  void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
-  // Clicks an open or save button with the file dialog answering `path`.
-  void Click_With_File(const char* name, const std::string& path) {
-    answers_.push_back(path);
-    Click(name);
-  }
-  std::string Write(const char* name, const char* text) {
-    std::string path = folder_.filePath(name).toStdString();
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-  const QImage& Picture() { return Find<Picture_Box>("Picture1")->Image(); }
-  // A moved scroll bar redraws once the events waiting behind it are handled.
-  static void Handle_Events() { QCoreApplication::processEvents(); }
-  std::string Write(const char* name, const std::string& text) { return Write(name, text.c_str()); }
+  QRect Place(const QString& name) { return Find(name)->geometry(); }
 
   // Runs an open command while a timer looks at the progress dialog each
   // time the read lets events through; `on_sample` may act on the dialog.
@@ -169,160 +123,179 @@ class Window_Test : public QObject {
   }
 
  private slots:
-  void init() {
-    answers_.clear();
-    messages_.clear();
-    window_ = std::make_unique<Main_Window>();
-    files_asked_ = 0;
-    proposals_.clear();
-    Script_Dialogs(*window_, answers_, messages_, &files_asked_, &proposals_);
-  }
+  void init() { Start_Window(); }
   void cleanup() { window_.reset(); }
 
-  void windowIsAFixedToolWindowWithACloseButtonOnly() {
-    QCOMPARE(window_->windowTitle(), QString("STL Converter for Korvane 3D"));
-    QCOMPARE(window_->size(), QSize(882, 514));
-    QCOMPARE(window_->minimumSize(), QSize(882, 514));
-    QCOMPARE(window_->maximumSize(), QSize(882, 514));
-    Qt::WindowFlags flags = window_->windowFlags();
+  // The form on its grid: a fixed tool window with a close button only,
+  // whose three frames leave even margins and gaps; every control inside its
+  // frame below the caption, none covering another's contents; rows share
+  // their top, columns their left edge and width, rows and the open buttons
+  // evenly spaced; labels, buttons and bars one row high; the first column
+  // and the full-width controls keep the frames' own margin.
+  void formIsLaidOutOnItsGrid() {
+    const Qt::WindowFlags flags = window_->windowFlags();
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
     QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-  }
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(window_->minimumSize(), window_->size());
+    QCOMPARE(window_->maximumSize(), window_->size());
 
-  void controlsSitAtTheirPlace_data() {
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRect>("geometry");  // twips / 15
-    auto row = [](const char* name, const char* container, int l, int t, int w, int h) {
-      QTest::newRow(name) << QString(container) << QRect(l / 15, t / 15, w / 15, h / 15);
+    const QRect f1 = Place("Frame1"), f2 = Place("Frame2"), f3 = Place("Frame3");
+    const int margin = f1.left(), gap = f3.top() - f1.bottom() - 1;
+    QVERIFY(margin > 0 && gap > 0);
+    QCOMPARE(f1.top(), margin);
+    QCOMPARE(f2.top(), margin);
+    QCOMPARE(f3.left(), margin);
+    QCOMPARE(f3.width(), f1.width());
+    QCOMPARE(f2.left() - f1.right() - 1, gap);
+    QCOMPARE(f2.bottom(), f3.bottom());
+    const int right = window_->width() - f2.right() - 1;
+    QCOMPARE(window_->height() - f2.bottom() - 1, right);
+    QVERIFY(right > 0 && right <= margin);
+
+    // What a control covers of its frame: a bordered label's border may lie
+    // on its neighbour's edge, its text never.
+    auto contents = [](QWidget* control) {
+      auto* frame = qobject_cast<QFrame*>(control);
+      return frame ? frame->contentsRect().translated(frame->pos()) : control->geometry();
     };
-    row("Frame1", "Form1", 120, 120, 5415, 3735);
-    row("Frame2", "Form1", 5640, 120, 7500, 7500);
-    row("Frame3", "Form1", 120, 3960, 5415, 3660);
-    row("Cmd_Open", "Frame1", 120, 360, 1335, 255);
-    row("Lbl_File_Input", "Frame1", 120, 720, 5175, 255);
-    row("Label1", "Frame1", 120, 1080, 2295, 255);
-    row("Label2", "Frame1", 120, 1440, 2295, 255);
-    row("Lbl_Nb_Pts_Normal", "Frame1", 2520, 1080, 855, 255);
-    row("Lbl_Nb_Faces_Normal", "Frame1", 2520, 1440, 855, 255);
-    row("Label3", "Frame1", 120, 1800, 2295, 255);
-    row("Lbl_Nb_Pts_Optimized", "Frame1", 2520, 1800, 855, 255);
-    row("Label4", "Frame1", 120, 2280, 2295, 255);
-    row("Txt_Basic_Start", "Frame1", 2520, 2280, 855, 285);
-    row("Label5", "Frame1", 120, 2640, 2295, 255);
-    row("Txt_Basic_Line_Step", "Frame1", 2520, 2640, 855, 285);
-    row("Cmd_Save", "Frame1", 120, 3000, 1335, 255);
-    row("Lbl_File_Output", "Frame1", 120, 3360, 5175, 255);
-    row("Cmd_Open_Bas", "Frame1", 3000, 360, 1335, 255);
-    row("Cmd_Open_Ply", "Frame1", 1560, 360, 1335, 255);
-    row("Picture1", "Frame2", 120, 240, 7215, 7095);
-    row("HScroll_X", "Frame3", 120, 600, 5175, 255);
-    row("Label6", "Frame3", 1800, 360, 1575, 255);
-    row("HScroll_Y", "Frame3", 120, 1200, 5175, 255);
-    row("Label7", "Frame3", 1800, 960, 1575, 255);
-    row("HScroll_Z", "Frame3", 120, 1800, 5175, 255);
-    row("Label8", "Frame3", 1800, 1560, 1575, 255);
-    row("HScroll_Zoom", "Frame3", 120, 2400, 5175, 255);
-    row("Label9", "Frame3", 1800, 2160, 1575, 255);
-    row("Cmd_Normal_Meshe", "Frame3", 120, 2880, 2415, 255);
-    row("Cmd_Optimized_Meshe", "Frame3", 2880, 2880, 2415, 255);
-    row("Lbl_Meshe", "Frame3", 1920, 3240, 1575, 255);
-    row("Lbl_Angle_X", "Frame3", 3480, 360, 735, 255);
-    row("Lbl_Angle_Y", "Frame3", 3480, 960, 735, 255);
-    row("Lbl_Angle_Z", "Frame3", 3480, 1560, 735, 255);
-    row("Lbl_Zoom", "Frame3", 3480, 2160, 735, 255);
-  }
-  void controlsSitAtTheirPlace() {
-    QFETCH(QString, container);
-    QFETCH(QRect, geometry);
-    QWidget* control = Find<QWidget>(QTest::currentDataTag());
-    QCOMPARE(control->parentWidget()->objectName(), container);
-    QCOMPARE(control->geometry(), geometry);
+    for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
+      const QWidgetList controls = frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+      QVERIFY(!controls.isEmpty());
+      for (QWidget* a : controls) {
+        QVERIFY2(frame->contentsRect().contains(a->geometry()), qPrintable(a->objectName()));
+        for (QWidget* b : controls)
+          QVERIFY2(a == b || !contents(a).intersects(contents(b)), qPrintable(a->objectName() + " " + b->objectName()));
+      }
+    }
+    for (QWidget* control : window_->findChildren<QWidget*>())
+      if (qobject_cast<QLabel*>(control) || qobject_cast<QPushButton*>(control) || qobject_cast<QScrollBar*>(control))
+        QVERIFY2(control->height() == Place("Cmd_Open").height(), qPrintable(control->objectName()));
+
+    auto all = [this](const QStringList& names, auto part) {
+      for (const QString& name : names)
+        if (part(Place(name)) != part(Place(names[0]))) return false;
+      return true;
+    };
+    auto top = [](QRect r) { return r.top(); };
+    auto left_and_width = [](QRect r) { return std::pair(r.left(), r.width()); };
+    auto size = [](QRect r) { return r.size(); };
+    const QStringList rows[] = {{"Cmd_Open", "Cmd_Open_Ply", "Cmd_Open_Bas"}, {"Label1", "Lbl_Nb_Pts_Normal"},
+                                {"Label2", "Lbl_Nb_Faces_Normal"},         {"Label3", "Lbl_Nb_Pts_Optimized"},
+                                {"Label4", "Txt_Basic_Start"},             {"Label5", "Txt_Basic_Line_Step"},
+                                {"Label6", "Lbl_Angle_X"},                 {"Label7", "Lbl_Angle_Y"},
+                                {"Label8", "Lbl_Angle_Z"},                 {"Label9", "Lbl_Zoom"},
+                                {"Cmd_Normal_Meshe", "Cmd_Optimized_Meshe"}};
+    for (const QStringList& row : rows) QVERIFY2(all(row, top), qPrintable(row.join(" ")));
+    const QStringList columns[] = {
+        {"Label1", "Label2", "Label3", "Label4", "Label5"},
+        {"Lbl_Nb_Pts_Normal", "Lbl_Nb_Faces_Normal", "Lbl_Nb_Pts_Optimized", "Txt_Basic_Start", "Txt_Basic_Line_Step"},
+        {"Label6", "Label7", "Label8", "Label9"},
+        {"Lbl_Angle_X", "Lbl_Angle_Y", "Lbl_Angle_Z", "Lbl_Zoom"}};
+    for (const QStringList& column : columns) QVERIFY2(all(column, left_and_width), qPrintable(column.join(" ")));
+    const QStringList sizes[] = {{"Cmd_Open", "Cmd_Open_Ply", "Cmd_Open_Bas", "Cmd_Save"},
+                                 {"Cmd_Normal_Meshe", "Cmd_Optimized_Meshe"},
+                                 {"Txt_Basic_Start", "Txt_Basic_Line_Step"}};
+    for (const QStringList& same : sizes) QVERIFY2(all(same, size), qPrintable(same.join(" ")));
+
+    // The first column starts as far inside its frame as the frames inside
+    // the window; the full-width controls end as far from the frame's edge.
+    for (const char* name : {"Cmd_Open", "Lbl_File_Input", "Label1", "Label2", "Label3", "Line1", "Label4", "Label5",
+                             "Cmd_Save", "Lbl_File_Output", "Picture1", "HScroll_X", "HScroll_Y", "HScroll_Z",
+                             "HScroll_Zoom", "Cmd_Normal_Meshe"})
+      QVERIFY2(Place(name).left() == margin, name);
+    for (const char* name : {"Lbl_File_Input", "Line1", "Lbl_File_Output", "HScroll_X", "HScroll_Y", "HScroll_Z",
+                             "HScroll_Zoom", "Cmd_Optimized_Meshe"})
+      QVERIFY2(Find(name)->parentWidget()->width() - Place(name).right() - 1 == margin, name);
+
+    // Evenly spaced, by the top of each row or the left of each button.
+    auto pitch = [this](const QStringList& names, auto part) {
+      const int step = part(Place(names[1])) - part(Place(names[0]));
+      for (qsizetype i = 1; i < names.size(); ++i)
+        if (part(Place(names[i])) - part(Place(names[i - 1])) != step) return -1;
+      return step;
+    };
+    auto left = [](QRect r) { return r.left(); };
+    QVERIFY(pitch({"Cmd_Open", "Cmd_Open_Ply", "Cmd_Open_Bas"}, left) > 0);
+    const int row_pitch = pitch({"Cmd_Open", "Lbl_File_Input", "Label1", "Label2", "Label3"}, top);
+    QVERIFY(row_pitch > 0);
+    QCOMPARE(pitch({"Label4", "Label5", "Cmd_Save", "Lbl_File_Output"}, top), row_pitch);
+    QCOMPARE(pitch({"Cmd_Normal_Meshe", "Lbl_Meshe"}, top), row_pitch);
+    QVERIFY(pitch({"HScroll_X", "HScroll_Y", "HScroll_Z", "HScroll_Zoom"}, top) > 0);
+
+    // Line1 parts the counts from the numbering; the mesh's name is centred
+    // under its two buttons; the picture keeps one margin right and below.
+    QVERIFY(Place("Label3").bottom() < Place("Line1").top() && Place("Line1").bottom() < Place("Label4").top());
+    QCOMPARE(Place("Lbl_Meshe").left() + Place("Lbl_Meshe").right(), f3.width() - 1);
+    QCOMPARE(f2.width() - Place("Picture1").right(), f2.height() - Place("Picture1").bottom());
   }
 
-  void line1RunsAcrossTheFileFrame() {
-    auto* line = Find<QFrame>("Line1");
-    QCOMPARE(line->parentWidget()->objectName(), QString("Frame1"));
-    QCOMPARE(line->geometry(), QRect(8, 144, 345, 1));  // (120, 2160) to (5280, 2160), both ends
+  // The window's own texts as it starts, every control's; labels bordered,
+  // only the two paths left-aligned; no access keys; every caption fits its
+  // control; only "Save Basic File" disabled.
+  void controlsStartWithTheirTexts() {
+    QCOMPARE(window_->windowTitle(), QString("STL Converter for Korvane 3D"));
+    const std::pair<const char*, const char*> texts[] = {
+        {"Frame1", "File Convertion"},          {"Frame2", "3D Preview"},
+        {"Frame3", "3D Control"},               {"Cmd_Open", "Open STL File"},
+        {"Cmd_Open_Ply", "Open PLY File"},      {"Cmd_Open_Bas", "Open BAS File"},
+        {"Cmd_Save", "Save Basic File"},        {"Cmd_Normal_Meshe", "Normal Meshe"},
+        {"Cmd_Optimized_Meshe", "Optimized Meshe"}, {"Label1", "Number of Points"},
+        {"Label2", "Number of Faces"},          {"Label3", "Number of Points Optimized"},
+        {"Label4", "Basic Line Start"},         {"Label5", "Basic Line Step"},
+        {"Label6", "Rotate on X Axis"},         {"Label7", "Rotate on Y Axis"},
+        {"Label8", "Rotate on Z Axis"},         {"Label9", "Zoom"},
+        {"Lbl_Meshe", "Normal Meshe"},          {"Txt_Basic_Start", "10"},
+        {"Txt_Basic_Line_Step", "1"},           {"Lbl_File_Input", ""},
+        {"Lbl_File_Output", ""},                {"Lbl_Nb_Pts_Normal", "0"},
+        {"Lbl_Nb_Faces_Normal", "0"},           {"Lbl_Nb_Pts_Optimized", "0"},
+        {"Lbl_Angle_X", "0"},                   {"Lbl_Angle_Y", "0"},
+        {"Lbl_Angle_Z", "0"},                   {"Lbl_Zoom", "0"}};  // until the first redraw, although the zoom is 1
+    qsizetype shown = 0;
+    for (QWidget* control : window_->findChildren<QWidget*>()) {
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(control)) {
+        text = label->text();
+        const bool path = label->objectName().startsWith("Lbl_File_");
+        QCOMPARE(int(label->alignment()), int(path ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter));
+        QCOMPARE(label->frameShape(), QFrame::Box);
+        QCOMPARE(label->frameShadow(), QFrame::Plain);
+        QCOMPARE(label->lineWidth(), 1);
+        QFontMetrics metrics(label->font());
+        QVERIFY2(metrics.horizontalAdvance(text) <= label->contentsRect().width(), qPrintable(text));
+        QVERIFY2(metrics.height() <= label->contentsRect().height(), qPrintable(text));
+      } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+        text = box->text();
+        QCOMPARE(int(box->alignment()), int(Qt::AlignCenter));
+        QVERIFY(box->maxLength() > 32767);
+      } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        text = button->text();
+        QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(text) + 8 <= button->width(), qPrintable(text));
+        QCOMPARE(button->isEnabled(), button->objectName() != "Cmd_Save");
+      } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+        text = frame->title();
+      } else {
+        continue;
+      }
+      ++shown;
+      QVERIFY(!text.contains('&'));
+      const auto* entry = std::find_if(std::begin(texts), std::end(texts),
+                                       [&](const auto& entry) { return control->objectName() == entry.first; });
+      QVERIFY2(entry != std::end(texts), qPrintable(control->objectName()));
+      QCOMPARE(text, QString(entry->second));
+    }
+    QCOMPARE(shown, qsizetype(std::size(texts)));
+    // Line1, a black rule across the file frame whatever the system's colours.
+    const QPalette system = QApplication::palette();
+    QPalette red = system;
+    red.setColor(QPalette::WindowText, Qt::red);
+    QApplication::setPalette(red);
+    Main_Window themed;
+    auto* line = themed.findChild<QFrame*>("Line1");
+    QVERIFY(line);
     QCOMPARE(line->frameShape(), QFrame::HLine);
     QCOMPARE(line->palette().color(QPalette::WindowText), QColor(Qt::black));
-  }
-
-  void initialCaptions_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("alignment");
-    const int centred = Qt::AlignCenter;
-    const int left = Qt::AlignLeft | Qt::AlignVCenter;
-    auto row = [](const char* name, const char* text, int alignment) {
-      QTest::newRow(name) << QString(text) << alignment;
-    };
-    row("Frame1", "File Convertion", 0);
-    row("Frame2", "3D Preview", 0);
-    row("Frame3", "3D Control", 0);
-    row("Cmd_Open", "Open STL File", 0);
-    row("Cmd_Open_Ply", "Open PLY File", 0);
-    row("Cmd_Open_Bas", "Open BAS File", 0);
-    row("Cmd_Save", "Save Basic File", 0);
-    row("Cmd_Normal_Meshe", "Normal Meshe", 0);
-    row("Cmd_Optimized_Meshe", "Optimized Meshe", 0);
-    row("Lbl_File_Input", "", left);
-    row("Lbl_File_Output", "", left);
-    row("Label1", "Number of Points", centred);
-    row("Label2", "Number of Faces", centred);
-    row("Label3", "Number of Points Optimized", centred);
-    row("Label4", "Basic Line Start", centred);
-    row("Label5", "Basic Line Step", centred);
-    row("Label6", "Rotate on X Axis", centred);
-    row("Label7", "Rotate on Y Axis", centred);
-    row("Label8", "Rotate on Z Axis", centred);
-    row("Label9", "Zoom", centred);
-    row("Lbl_Nb_Pts_Normal", "0", centred);
-    row("Lbl_Nb_Faces_Normal", "0", centred);
-    row("Lbl_Nb_Pts_Optimized", "0", centred);
-    row("Lbl_Meshe", "Normal Meshe", centred);
-    row("Lbl_Angle_X", "0", centred);
-    row("Lbl_Angle_Y", "0", centred);
-    row("Lbl_Angle_Z", "0", centred);
-    row("Lbl_Zoom", "0", centred);  // until the first redraw, although the zoom is 1
-    row("Txt_Basic_Start", "10", centred);
-    row("Txt_Basic_Line_Step", "1", centred);
-  }
-  void initialCaptions() {
-    QFETCH(QString, text);
-    QFETCH(int, alignment);
-    QWidget* control = Find<QWidget>(QTest::currentDataTag());
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-      QCOMPARE(label->text(), text);
-      QCOMPARE(int(label->alignment()), alignment);
-      QCOMPARE(label->frameShape(), QFrame::Box);  // a single-line border
-      QCOMPARE(label->frameShadow(), QFrame::Plain);
-      QCOMPARE(label->lineWidth(), 1);
-    } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
-      QCOMPARE(box->text(), text);
-      QCOMPARE(int(box->alignment()), alignment);
-      QVERIFY(box->maxLength() > 32767);
-    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
-      QCOMPARE(button->text(), text);
-    } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
-      QCOMPARE(frame->title(), text);
-    } else {
-      QFAIL("unexpected kind of control");
-    }
-    QVERIFY(!text.contains('&'));  // no access keys
-  }
-
-  // Captions are never cut: each fits inside its control's border.
-  void everyCaptionFitsItsControl() {
-    for (auto* label : window_->findChildren<QLabel*>()) {
-      QFontMetrics metrics(label->font());
-      QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),
-               qPrintable(label->objectName()));
-      QVERIFY2(metrics.height() <= label->contentsRect().height(), qPrintable(label->objectName()));
-    }
-    for (auto* button : window_->findChildren<QPushButton*>())
-      QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 8 <= button->width(),
-               qPrintable(button->objectName()));
+    QApplication::setPalette(system);
   }
 
   void closingTheWindowEndsTheProgram() {
@@ -332,81 +305,34 @@ class Window_Test : public QObject {
     QCOMPARE(QApplication::exec(), 0);
   }
 
-  void onlySaveIsDisabledAtStart() {
-    for (auto* button : window_->findChildren<QPushButton*>())
-      QCOMPARE(button->isEnabled(), button->objectName() != "Cmd_Save");
-    QCOMPARE(window_->findChildren<QPushButton*>().size(), 6);
-  }
-
-  void pictureStartsBlankWhite() {
+  // The drawing area the preview is computed for, white until drawn on. The
+  // widget shows its backing picture, so an uncovered window shows the same
+  // wireframe without a redraw.
+  void pictureStartsBlankWhiteAndSurvivesARepaint() {
     QCOMPARE(window_->Drawing_Width(), 481);
     QCOMPARE(window_->Drawing_Height(), 473);
-    const QImage& picture = Picture();
-    QCOMPARE(picture.size(), QSize(481, 473));
-    QCOMPARE(Black_Pixels(picture), 0);
-    QCOMPARE(picture.pixel(0, 0), qRgb(255, 255, 255));
-    QCOMPARE(picture.pixel(480, 472), qRgb(255, 255, 255));
+    QCOMPARE(Picture().size(), QSize(481, 473));
+    QCOMPARE(Picture().pixel(0, 0), qRgb(255, 255, 255));
+    QCOMPARE(Black_Pixels(Picture()), 0);
+    Click_With_File("Cmd_Open", kSampleCube);
+    auto* picture = Find<Picture_Box>("Picture1");
+    QCOMPARE(picture->grab().toImage().convertToFormat(QImage::Format_RGB32), picture->Image());
   }
 
-  void scrollBars_data() {
-    QTest::addColumn<int>("minimum");
-    QTest::addColumn<int>("maximum");
-    QTest::newRow("HScroll_X") << 0 << 359;
-    QTest::newRow("HScroll_Y") << 0 << 359;
-    QTest::newRow("HScroll_Z") << 0 << 359;
-    QTest::newRow("HScroll_Zoom") << 1 << 20;
-  }
-  void scrollBars() {
-    QFETCH(int, minimum);
-    QFETCH(int, maximum);
-    auto* bar = Find<QScrollBar>(QTest::currentDataTag());
-    QCOMPARE(bar->orientation(), Qt::Horizontal);
-    QCOMPARE(bar->minimum(), minimum);
-    QCOMPARE(bar->maximum(), maximum);
-    QCOMPARE(bar->value(), minimum);
-    QCOMPARE(bar->singleStep(), 1);
-    QCOMPARE(bar->pageStep(), 10);
-
-    // A click on an arrow moves by 1, a click in the trough by 10, never
-    // past the ends; so do the arrow keys.
-    window_->show();
-    auto click = [&](QStyle::SubControl part) {
-      QStyleOptionSlider option;
-      option.initFrom(bar);
-      option.orientation = bar->orientation();
-      option.minimum = bar->minimum();
-      option.maximum = bar->maximum();
-      option.sliderPosition = bar->sliderPosition();
-      option.sliderValue = bar->value();
-      option.singleStep = bar->singleStep();
-      option.pageStep = bar->pageStep();
-      option.upsideDown = bar->invertedAppearance();
-      QRect rect = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
-      QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, rect.center());
-    };
-    click(QStyle::SC_ScrollBarAddLine);
-    QCOMPARE(bar->value(), minimum + 1);
-    click(QStyle::SC_ScrollBarAddPage);
-    QCOMPARE(bar->value(), minimum + 11);
-    click(QStyle::SC_ScrollBarSubLine);
-    QCOMPARE(bar->value(), minimum + 10);
-    click(QStyle::SC_ScrollBarSubPage);
-    QCOMPARE(bar->value(), minimum);
-    click(QStyle::SC_ScrollBarSubLine);
-    click(QStyle::SC_ScrollBarSubPage);
-    QCOMPARE(bar->value(), minimum);
-    QTest::keyClick(bar, Qt::Key_Right);
-    QCOMPARE(bar->value(), minimum + 1);
-    QTest::keyClick(bar, Qt::Key_Left);
-    QTest::keyClick(bar, Qt::Key_Left);
-    QCOMPARE(bar->value(), minimum);
-    bar->setValue(maximum);
-    click(QStyle::SC_ScrollBarAddLine);
-    click(QStyle::SC_ScrollBarAddPage);
-    QTest::keyClick(bar, Qt::Key_Right);
-    QCOMPARE(bar->value(), maximum);
-    bar->setValue(maximum + 1);
-    QCOMPARE(bar->value(), maximum);
+  // Whole degrees 0..359 about each axis and a zoom of 1..20, each bar at
+  // its minimum to start with; an arrow moves it by 1 (the right arrow key
+  // up), a click in the trough by 10.
+  void scrollBarsCoverTheirRanges() {
+    const std::tuple<const char*, int, int> bars[] = {
+        {"HScroll_X", 0, 359}, {"HScroll_Y", 0, 359}, {"HScroll_Z", 0, 359}, {"HScroll_Zoom", 1, 20}};
+    for (const auto& [name, minimum, maximum] : bars) {
+      auto* bar = Find<QScrollBar>(name);
+      QCOMPARE(bar->orientation(), Qt::Horizontal);
+      QCOMPARE(QList<int>({bar->minimum(), bar->maximum(), bar->value(), bar->singleStep(), bar->pageStep()}),
+               QList<int>({minimum, maximum, minimum, 1, 10}));
+      QTest::keyClick(bar, Qt::Key_Right);
+      QCOMPARE(bar->value(), minimum + 1);
+    }
   }
 
   void tabVisitsTheControlsInTheirOrder() {
@@ -431,173 +357,149 @@ class Window_Test : public QObject {
     QCOMPARE(visit(3), QStringList({"Txt_Basic_Line_Step", "Cmd_Save", "HScroll_X"}));
   }
 
-  void openCommandsSetCountsAndButtons() {
-    Click_With_File("Cmd_Open", kSampleCube);
-    QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
-    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11"));
-    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), QString("35"));
-    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString("7"));
-    QCOMPARE(Caption("Lbl_Meshe"), QString("Normal Meshe"));
-    QCOMPARE(Caption("Lbl_Zoom"), QString("1"));
-    QVERIFY(Enabled("Cmd_Save"));
-    QVERIFY(Enabled("Cmd_Normal_Meshe"));
-    QVERIFY(Black_Pixels(Picture()) > 0);
-
-    Click("Cmd_Optimized_Meshe");
-    QCOMPARE(Caption("Lbl_Meshe"), QString("Optimized Meshe"));
-
-    // A cancelled dialog keeps the object but leaves Cmd_Save disabled.
-    QImage before = Picture().copy();
-    Click_With_File("Cmd_Open_Ply", "");
-    QVERIFY(!Enabled("Cmd_Save"));
-    QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
-    QCOMPARE(Picture(), before);
-
-    std::string bas = Write("two.bas", kTwoFacesBas);
-    Click_With_File("Cmd_Open_Bas", bas);
-    QCOMPARE(Caption("Lbl_File_Input"), QString::fromStdString(bas));
-    QCOMPARE(Caption("Lbl_Meshe"), QString("Optimized Meshe"));
-    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("1"));
-    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), QString("2"));
-    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString("2"));
-    QVERIFY(!Enabled("Cmd_Normal_Meshe"));
-    QVERIFY(Enabled("Cmd_Save"));
-    QVERIFY(Enabled("Cmd_Optimized_Meshe"));
-    QVERIFY(messages_.empty());
-
-    Click_With_File("Cmd_Open", kSampleCube);
-    QVERIFY(Enabled("Cmd_Normal_Meshe"));
-    QCOMPARE(Caption("Lbl_Meshe"), QString("Normal Meshe"));
-  }
-
-  // Binary files open through the same buttons; a PLY's polygons are
-  // counted as the triangles they become.
-  void binaryAndPolygonFilesOpen_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("faces");
-    QTest::addColumn<QString>("points");
-    QTest::addColumn<QString>("optimized");
-    QTest::newRow("binary STL, solid header") << "Cmd_Open" << "unit_cube-solid-header.stl" << "11" << "35" << "7";
-    QTest::newRow("binary PLY, little-endian") << "Cmd_Open_Ply" << "cube_binary.ply" << "11" << "7" << "7";
-    QTest::newRow("binary PLY, big-endian pentagons") << "Cmd_Open_Ply" << "platonic_shelf_big_endian.ply" << "79"
-                                                      << "49" << "49";
-    QTest::newRow("ASCII PLY, quads") << "Cmd_Open_Ply" << "suzanne-quads-tris.ply" << "967" << "1965" << "504";
-  }
-
-  void binaryAndPolygonFilesOpen() {
-    QFETCH(QString, button);
-    QFETCH(QString, file);
-    Click_With_File(button.toUtf8().constData(), std::string(KORVANE_TEST_DATA "/") + file.toStdString());
-    QVERIFY(messages_.empty());
-    QFETCH(QString, faces);
-    QFETCH(QString, points);
-    QFETCH(QString, optimized);
-    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), faces);
-    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), points);
-    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), optimized);
-    QVERIFY(Enabled("Cmd_Save"));
-    QVERIFY(Black_Pixels(Picture()) > 0);
-  }
-
-  void failedReadClearsThePictureAndKeepsSaveDisabled() {
-    Click_With_File("Cmd_Open", kSampleCube);
-    QVERIFY(Black_Pixels(Picture()) > 0);
-    std::string bad = Write("bad.bas", "10'Number of Faces and Number of Points\r\n11 data 0,0\r\n");
-    Click_With_File("Cmd_Open_Bas", bad);
-    QCOMPARE(messages_.size(), size_t(1));
-    QCOMPARE(messages_[0].first, std::string("Wrong number of Faces or Points"));
-    QCOMPARE(messages_[0].second, std::string("E.R.R.O.R"));
-    QCOMPARE(Black_Pixels(Picture()), 0);
-    QVERIFY(!Enabled("Cmd_Save"));
-
-    Find<QScrollBar>("HScroll_X")->setValue(90);
-    Handle_Events();
-    Click("Cmd_Optimized_Meshe");
-    QCOMPARE(Black_Pixels(Picture()), 0);
-    QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
+  // Clicks in turn, each followed by what the window shows: the input's
+  // path, the counts (a BASIC data file's points are its only points), the
+  // mesh named, and whether the normal mesh and saving are offered. A
+  // cancelled dialog or a name of another kind keeps the object and its
+  // picture, which the bars still turn, but leaves saving off.
+  void clicksSetPathCountsAndButtons() {
+    const std::string cube = kSampleCube, bas = Write("two.bas", kTwoFacesBas),
+                      data = KORVANE_TEST_DATA "/";
+    struct Step {
+      const char* button;
+      std::string file;  // the dialog's answer
+      std::string input;
+      QString counts;  // faces, points, optimized points
+      const char* mesh;
+      bool normal, save;
+    };
+    const Step steps[] = {
+        {"Cmd_Open", cube, cube, "11 35 7", "Normal Meshe", true, true},
+        {"Cmd_Optimized_Meshe", "", cube, "11 35 7", "Optimized Meshe", true, true},
+        {"Cmd_Open_Bas", bas, bas, "1 2 2", "Optimized Meshe", false, true},
+        {"Cmd_Open", data + "unit_cube-solid-header.stl", data + "unit_cube-solid-header.stl", "11 35 7",
+         "Normal Meshe", true, true},
+        {"Cmd_Open_Ply", data + "cube_binary.ply", data + "cube_binary.ply", "11 7 7", "Normal Meshe", true, true},
+        {"Cmd_Open_Bas", bas, bas, "1 2 2", "Optimized Meshe", false, true},
+        {"Cmd_Open_Ply", data + "platonic_shelf_big_endian.ply", data + "platonic_shelf_big_endian.ply", "79 49 49",
+         "Normal Meshe", true, true},
+        {"Cmd_Open_Ply", data + "suzanne-quads-tris.ply", data + "suzanne-quads-tris.ply", "967 1965 504",
+         "Normal Meshe", true, true},
+        {"Cmd_Open", cube, cube, "11 35 7", "Normal Meshe", true, true},
+        {"Cmd_Open_Ply", "", cube, "11 35 7", "Normal Meshe", true, false},
+        {"Cmd_Open_Bas", cube, cube, "11 35 7", "Normal Meshe", true, false},
+        {"Cmd_Open", cube, cube, "11 35 7", "Normal Meshe", true, true},
+    };
+    for (const Step& step : steps) {
+      const QImage before = Picture().copy();
+      if (QString(step.button).startsWith("Cmd_Open")) answers_.push_back(step.file);
+      Click(step.button);
+      QCOMPARE(Caption("Lbl_File_Input"), QString::fromStdString(step.input));
+      QCOMPARE(Caption("Lbl_Nb_Faces_Normal") + " " + Caption("Lbl_Nb_Pts_Normal") + " " +
+                   Caption("Lbl_Nb_Pts_Optimized"),
+               step.counts);
+      QCOMPARE(Caption("Lbl_Meshe"), QString(step.mesh));
+      QCOMPARE(Enabled("Cmd_Normal_Meshe"), step.normal);
+      QCOMPARE(Enabled("Cmd_Save"), step.save);
+      QVERIFY(Enabled("Cmd_Optimized_Meshe"));
+      QVERIFY(Black_Pixels(Picture()) > 0);
+      QVERIFY(messages_.empty());
+      if (step.save) continue;
+      QCOMPARE(Picture(), before);
+      auto* bar = Find<QScrollBar>("HScroll_X");
+      bar->setValue(bar->value() + 30);
+      Handle_Events();
+      QCOMPARE(Caption("Lbl_Angle_X"), QString::number(bar->value()));
+      QVERIFY(Picture() != before);
+    }
   }
 
   void scrollBarsRedrawAndShowTheirValues() {
-    // Before a load the bars change nothing.
+    // Before a load the bars and the mesh buttons draw nothing.
     Find<QScrollBar>("HScroll_X")->setValue(10);
     Handle_Events();
+    Click("Cmd_Optimized_Meshe");
     QCOMPARE(Caption("Lbl_Angle_X"), QString("0"));
+    QCOMPARE(Caption("Lbl_Meshe"), QString("Optimized Meshe"));
+    QCOMPARE(Black_Pixels(Picture()), 0);
 
+    // Once loaded, each bar redraws and shows its value in its own label.
     Click_With_File("Cmd_Open", kSampleCube);
-    QImage front = Picture().copy();
-    Find<QScrollBar>("HScroll_X")->setValue(45);
-    Find<QScrollBar>("HScroll_Y")->setValue(0);
-    Find<QScrollBar>("HScroll_Z")->setValue(300);
-    Find<QScrollBar>("HScroll_Zoom")->setValue(5);
-    Handle_Events();
-    QCOMPARE(Caption("Lbl_Angle_X"), QString("45"));
-    QCOMPARE(Caption("Lbl_Angle_Y"), QString("0"));
-    QCOMPARE(Caption("Lbl_Angle_Z"), QString("300"));
-    QCOMPARE(Caption("Lbl_Zoom"), QString("5"));
-    QVERIFY(Picture() != front);
-
-    // A drag redraws as it moves, not only on release.
-    auto* bar = Find<QScrollBar>("HScroll_Y");
-    QSignalSpy moves(bar, &QScrollBar::valueChanged);
-    bar->setSliderDown(true);
-    bar->setSliderPosition(20);
-    Handle_Events();
-    QCOMPARE(Caption("Lbl_Angle_Y"), QString("20"));
-    bar->setSliderPosition(21);
-    Handle_Events();
-    QCOMPARE(Caption("Lbl_Angle_Y"), QString("21"));
-    bar->setSliderDown(false);
-    QCOMPARE(moves.count(), 2);
+    const std::tuple<const char*, const char*, int> bars[] = {
+        {"HScroll_X", "Lbl_Angle_X", 45}, {"HScroll_Y", "Lbl_Angle_Y", 10}, {"HScroll_Z", "Lbl_Angle_Z", 300},
+        {"HScroll_Zoom", "Lbl_Zoom", 5}};
+    for (const auto& [bar, label, value] : bars) {
+      const QImage before = Picture().copy();
+      Find<QScrollBar>(bar)->setValue(value);
+      Handle_Events();
+      QCOMPARE(Caption(label), QString::number(value));
+      QVERIFY2(Picture() != before, bar);
+    }
   }
 
-  void saveReportsThroughMessages() {
-    Click_With_File("Cmd_Open", kSampleCube);
-    Click_With_File("Cmd_Save", "");
-    QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Wrong file name", "E.R.R.O.R"}));
-    QCOMPARE(Caption("Lbl_File_Output"), QString());
-
-    std::string out = folder_.filePath("cube.bas").toStdString();
+  // Save proposes the input's name with .bas in the input's folder (an open
+  // proposes nothing), adds .bas to a name typed without an extension and
+  // keeps any other, and numbers the file from the two text boxes; saving
+  // through a link keeps the link. What is saved as .bas opens again with
+  // "Open BAS File". A cancelled save says so and changes nothing.
+  void saveProposesCompletesAndNumbersTheFile_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QDir(folder_.path()).mkpath("v1.2");
+    const std::string cube = Read_Whole(kSampleCube);
+    Write("my cube.stl", cube);
+    Write("mystl", cube);
+    Write("two.bas", kTwoFacesBas);
+    Write("real.bas", "old");
+    QFile::link("real.bas", QString::fromStdString(Path("link.bas")));
+    auto row = [](const char* name, const char* button, const char* input, const char* proposed, const char* typed,
+                  const char* saved) { QTest::newRow(name) << button << input << proposed << typed << saved; };
+    row("no extension", "Cmd_Open", "my cube.stl", "my cube.bas", "spider", "spider.bas");
+    row("bas", "Cmd_Open", "my cube.stl", "my cube.bas", "spider.bas", "spider.bas");
+    row("bas in capitals", "Cmd_Open_Bas", "two.bas", "two.bas", "SPIDER.BAS", "SPIDER.BAS");
+    row("other extension", "Cmd_Open", "mystl", "mystl.bas", "spider.txt", "spider.txt");
+    row("two dots", "Cmd_Open", "my cube.stl", "my cube.bas", "spider.v2.data", "spider.v2.data");
+    row("trailing dot", "Cmd_Open_Bas", "two.bas", "two.bas", "spider.", "spider.bas");
+    row("hidden file", "Cmd_Open", "my cube.stl", "my cube.bas", ".spider", ".spider.bas");
+    row("dot in the folder only", "Cmd_Open", "mystl", "mystl.bas", "v1.2/spider", "v1.2/spider.bas");
+    row("blank in the name", "Cmd_Open", "my cube.stl", "my cube.bas", "my spider", "my spider.bas");
+    row("through a link", "Cmd_Open", "my cube.stl", "my cube.bas", "link.bas", "link.bas");
+  }
+  void saveProposesCompletesAndNumbersTheFile() {
+    QFETCH(QString, button);
+    QFETCH(QString, input);
+    QFETCH(QString, proposed);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    Click_With_File(button, Path(input));
+    QCOMPARE(proposals_.back(), std::string());
+    const QString faces = Caption("Lbl_Nb_Faces_Normal"), points = Caption("Lbl_Nb_Pts_Optimized");
     Find<QLineEdit>("Txt_Basic_Start")->setText("100");
     Find<QLineEdit>("Txt_Basic_Line_Step")->setText("5");
-    Click_With_File("Cmd_Save", out);
+    const bool link = QFileInfo(QString::fromStdString(Path(saved))).isSymLink();
+    if (!link) QFile::remove(QString::fromStdString(Path(saved)));
+    Click_With_File("Cmd_Save", Path(typed));
+    QCOMPARE(proposals_.back(), Path(proposed));
     QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Basic File Saved", "Saving OK"}));
-    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(out));
-    std::ifstream file(out, std::ios::binary);
-    std::string first;
-    std::getline(file, first);
-    QCOMPARE(first, std::string("100'Number of Faces and Number of Points\r"));
-    QVERIFY(Enabled("Cmd_Save"));
-  }
+    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(Path(saved)));
+    const std::string head = "100'Number of Faces and Number of Points\r\n105 data " + faces.toStdString() + "," +
+                             points.toStdString() + "\r\n";
+    QCOMPARE(Read_Whole(Path(saved)).substr(0, head.size()), head);
+    if (typed != saved) QVERIFY(!QFileInfo::exists(QString::fromStdString(Path(typed))));
+    QCOMPARE(QFileInfo(QString::fromStdString(Path(saved))).isSymLink(), link);
 
-  // The save button writes through the same path as stl2bas: the mesh file
-  // the window opened is never replaced, by its own name or a link to it,
-  // and saving through a link keeps the link and replaces its target.
-  void saveNeverReplacesTheOpenedMeshAndKeepsLinks() {
-    std::ifstream sample(kSampleCube, std::ios::binary);
-    const std::string mesh((std::istreambuf_iterator<char>(sample)), std::istreambuf_iterator<char>());
-    const std::string input = Write("opened.stl", mesh);
-    Click_With_File("Cmd_Open", input);
+    Click_With_File("Cmd_Save", "");
+    QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Wrong file name", "E.R.R.O.R"}));
+    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(Path(saved)));
     QVERIFY(Enabled("Cmd_Save"));
-    const std::string link_to_input = folder_.filePath("opened-link.bas").toStdString();
-    QVERIFY(QFile::link("opened.stl", QString::fromStdString(link_to_input)));
-    for (const std::string& out : {input, link_to_input}) {
-      Click_With_File("Cmd_Save", out);
-      QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Cannot write file: " + out, "E.R.R.O.R"}));
-    }
-    std::ifstream after(input, std::ios::binary);
-    QVERIFY(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()) == mesh);
 
-    const std::string real = Write("real.bas", "old");
-    const std::string link = folder_.filePath("link.bas").toStdString();
-    QVERIFY(QFile::link("real.bas", QString::fromStdString(link)));
-    Click_With_File("Cmd_Save", link);
-    QCOMPARE(messages_.back(), (std::pair<std::string, std::string>{"Basic File Saved", "Saving OK"}));
-    QVERIFY(QFileInfo(QString::fromStdString(link)).isSymLink());
-    std::ifstream saved(real, std::ios::binary);
-    std::string first;
-    std::getline(saved, first);
-    QCOMPARE(first, std::string("10'Number of Faces and Number of Points\r"));
+    Click_With_File("Cmd_Open_Bas", Path(saved));
+    const bool bas = saved.endsWith(".bas", Qt::CaseInsensitive);
+    QCOMPARE(Enabled("Cmd_Save"), bas);
+    if (bas) QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), points);
   }
 
   // The real file dialog and message box, answered by a timer: the filter
@@ -656,17 +558,8 @@ class Window_Test : public QObject {
     QCOMPARE(buttons, 1);
   }
 
-  void segmentsPaintIntoThePicture() {
-    Segment segments[] = {{{10, 20}, {110, 20}}, {{470, 5}, {600, 5}}};
-    window_->Clear_Picture();
-    window_->Draw_Segments(segments);
-    QCOMPARE(Picture().pixel(10, 20), qRgb(0, 0, 0));
-    QCOMPARE(Black_Pixels(Picture()), 101 + 11);
-    window_->Clear_Picture();
-    QCOMPARE(Black_Pixels(Picture()), 0);
-  }
-
-  // Lines of one pixel, both ends included, clipped to the picture.
+  // Lines of one pixel, both ends included, clipped to the picture, drawn
+  // into the window's picture and gone when it is cleared.
   void drawLines_data() {
     QTest::addColumn<QLine>("line");
     QTest::addColumn<int>("pixels");
@@ -692,11 +585,13 @@ class Window_Test : public QObject {
     QFETCH(int, pixels);
     QFETCH(QPoint, first);
     QFETCH(QPoint, last);
-    QImage picture(481, 473, QImage::Format_RGB32);
-    picture.fill(Qt::white);
     auto at = [](int v) { return static_cast<int16_t>(v); };
     Segment segment{{at(line.x1()), at(line.y1())}, {at(line.x2()), at(line.y2())}};
-    Draw_Into(picture, {&segment, 1});
+    window_->Clear_Picture();
+    window_->Draw_Segments({&segment, 1});
+    const QImage picture = Picture().copy();
+    window_->Clear_Picture();
+    QCOMPARE(Black_Pixels(Picture()), 0);
     QCOMPARE(Black_Pixels(picture), pixels);
     if (pixels == 0) return;
     QCOMPARE(picture.pixel(first), qRgb(0, 0, 0));
@@ -709,34 +604,33 @@ class Window_Test : public QObject {
           QVERIFY(std::abs(dy * (x - line.x1()) - dx * (y - line.y1())) / length <= 0.75);
   }
 
-  // stl2bas render's PNG pictures decode to exactly the pixels the window
-  // draws for the same segments.
-  void pngPictureHoldsTheWindowsPixels() {
-    struct Case {
-      const char* name;
+  // stl2bas render's PNG pictures decode to exactly the pixels drawn, at
+  // any size: rows from one pixel to thousands, so that white runs go from
+  // none to far beyond the longest repeat a deflate code carries (258),
+  // across row ends and around the star's lines.
+  void pngPictureDecodesToTheDrawnPixels() {
+    const QSize sizes[] = {{1, 1}, {256, 255}, {255, 256}, {300, 7}, {7, 300}, {1000, 300}, {8192, 1}, {1, 8192}};
+    for (QSize size : sizes) {
+      const int w = size.width(), h = size.height();
+      auto at = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };
+      // A star from the centre past every corner and side, the corners, and
+      // a line from far to far.
       std::vector<Segment> segments;
-      bool drawn;  // whether any pixel turns black
-    };
-    const Case cases[] = {
-        {"inside", {{{10, 20}, {110, 20}}, {{5, 5}, {7, 15}}, {{300, 400}, {20, 30}}, {{0, 472}, {480, 0}}}, true},
-        {"crossing the border",
-         {{{470, 5}, {600, 5}}, {{-20, 100}, {50, 130}}, {{240, -100}, {260, 600}}, {{-5, -5}, {480, 472}}},
-         true},
-        {"far outside", {{{-32768, -32768}, {-10, -10}}, {{481, 0}, {481, 472}}, {{32767, 32767}, {500, 32767}}},
-         false},
-        {"far to far, across",
-         {{{-32768, 10}, {32767, 10}}, {{-1000, -1000}, {1000, 1000}}, {{32767, -32768}, {-32768, 32767}}},
-         true},
-        {"single points", {{{0, 0}, {0, 0}}, {{480, 472}, {480, 472}}, {{240, 236}, {240, 236}}, {{-1, 0}, {-1, 0}}},
-         true},
-        {"no segment", {}, false},
-    };
-    for (const Case& c : cases) {
-      window_->Clear_Picture();
-      window_->Draw_Segments(c.segments);
-      QVERIFY2((Black_Pixels(Picture()) > 0) == c.drawn, c.name);
-      QVERIFY2(Png_Differences(Png_Picture(c.segments, 481, 473), Picture()) == 0, c.name);
+      for (int x : {-7, w / 2, w + 6})
+        for (int y : {-5, h / 2, h + 4}) segments.push_back({{at(w / 2), at(h / 2)}, {at(x), at(y)}});
+      segments.push_back({{0, 0}, {0, 0}});
+      segments.push_back({{at(w - 1), at(h - 1)}, {at(w - 1), at(h - 1)}});
+      segments.push_back({{-32768, -32768}, {32767, 32767}});
+      QImage expected(w, h, QImage::Format_RGB32);
+      expected.fill(Qt::white);
+      Draw_Into(expected, segments);
+      const QByteArray name = QByteArray::number(w) + "x" + QByteArray::number(h);
+      QVERIFY2(Black_Pixels(expected) > 0, name.constData());
+      QVERIFY2(Png_Differences(Png_Picture(segments, w, h), expected) == 0, name.constData());
     }
+    QImage white(5, 3, QImage::Format_RGB32);  // no segment: a white picture
+    white.fill(Qt::white);
+    QCOMPARE(Png_Differences(Png_Picture({}, 5, 3), white), 0);
   }
 
   // The cube's wireframe as stl2bas render draws it, from its own reading of
@@ -763,29 +657,6 @@ class Window_Test : public QObject {
     }
   }
 
-  // Pictures of other sizes: rows from one pixel to thousands, so white
-  // runs from none to far beyond the longest repeat a deflate code carries
-  // (258), across row ends and around the star's lines.
-  void pngPictureOfAnySizeDecodesToTheDrawnPixels() {
-    const QSize sizes[] = {{1, 1}, {256, 255}, {255, 256}, {300, 7}, {7, 300}, {1000, 300}, {8192, 1}, {1, 8192}};
-    for (QSize size : sizes) {
-      const int w = size.width(), h = size.height();
-      auto at = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };
-      // A star from the centre past every corner and side, and the corners.
-      std::vector<Segment> segments;
-      for (int x : {-7, w / 2, w + 6})
-        for (int y : {-5, h / 2, h + 4}) segments.push_back({{at(w / 2), at(h / 2)}, {at(x), at(y)}});
-      segments.push_back({{0, 0}, {0, 0}});
-      segments.push_back({{at(w - 1), at(h - 1)}, {at(w - 1), at(h - 1)}});
-      QImage expected(w, h, QImage::Format_RGB32);
-      expected.fill(Qt::white);
-      Draw_Into(expected, segments);
-      const QByteArray name = QByteArray::number(w) + "x" + QByteArray::number(h);
-      QVERIFY2(Black_Pixels(expected) > 0, name.constData());
-      QVERIFY2(Png_Differences(Png_Picture(segments, w, h), expected) == 0, name.constData());
-    }
-  }
-
   // No picture is made for a size without pixels or beyond 8192 x 8192
   // pixels, whatever the product of the sides would overflow to.
   void pngPictureRefusesImpossibleSizes() {
@@ -798,21 +669,14 @@ class Window_Test : public QObject {
     QVERIFY(!Png_Picture(segments, 65536, 1).empty());  // long, but few pixels
   }
 
-  // The widget shows its backing picture, so an uncovered window shows the
-  // same wireframe without a redraw.
-  void pictureSurvivesARepaint() {
-    Click_With_File("Cmd_Open", kSampleCube);
-    auto* picture = Find<Picture_Box>("Picture1");
-    QImage shown = picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(shown, picture->Image());
-  }
-
   // A read that takes a while shows its stage and percentage in a modal
   // dialog, which blocks the window's buttons and is gone once the read ends.
-  void progressDialogShowsWhileAReadRuns() {
+  // Cancel leaves the window as it was before the open: the earlier object
+  // with its path, counts, picture and saving, and no message.
+  void progressDialogShowsTheReadAndCancelsIt() {
     window_->show();
     window_->Set_Progress_Delay(std::chrono::milliseconds(0));
-    std::string strip = Write("strip.stl", Strip_Stl(12000));
+    const std::string strip = Write("strip.stl", Strip_Stl(12000));
     int clicks_tried = 0;
     auto samples = Open_Watching_Progress("Cmd_Open", strip, [&](QProgressDialog*, const Progress_Sample&) {
       // A click on Open PLY File as the window system delivers it.
@@ -839,8 +703,36 @@ class Window_Test : public QObject {
     QVERIFY(window_->findChildren<QProgressDialog*>().isEmpty());
     QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11999"));
     QVERIFY(Enabled("Cmd_Save"));
-    QVERIFY(Black_Pixels(Picture()) > 0);
     QVERIFY(messages_.empty());
+
+    const QImage before = Picture().copy();
+    QVERIFY(Black_Pixels(before) > 0);
+    bool cancelled = false;
+    samples = Open_Watching_Progress("Cmd_Open", Write("other.stl", Strip_Stl(12000)),
+                                     [&](QProgressDialog* dialog, const Progress_Sample& s) {
+      if (s.stage != "Reading facets" || cancelled) return;
+      cancelled = true;
+      QPushButton* cancel = dialog->findChild<QPushButton*>();
+      QVERIFY(cancel);
+      QCOMPARE(cancel->text(), QString("Cancel"));
+      QTest::mouseClick(cancel, Qt::LeftButton);
+      // The dialog is gone at once; a click that follows in the window
+      // before the read has stopped starts nothing.
+      QTest::mouseClick(Find<QPushButton>("Cmd_Open_Ply"), Qt::LeftButton);
+    });
+    QVERIFY(cancelled);
+    QCOMPARE(files_asked_, 2);
+    QCOMPARE(samples.back().stage, QString("Reading facets"));  // the read stopped there
+    QVERIFY(window_->findChildren<QProgressDialog*>().isEmpty());
+    QVERIFY(messages_.empty());
+    QCOMPARE(Caption("Lbl_File_Input"), QString::fromStdString(strip));
+    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString("11999"));
+    QCOMPARE(Picture(), before);
+    QVERIFY(Enabled("Cmd_Save"));
+    Find<QScrollBar>("HScroll_X")->setValue(90);  // the bars go on turning it
+    Handle_Events();
+    QCOMPARE(Caption("Lbl_Angle_X"), QString("90"));
+    QVERIFY(Picture() != before);
   }
 
   // Before the dialog appears the read already lets events through, but no
@@ -898,43 +790,6 @@ class Window_Test : public QObject {
   }
 
   // Cancel leaves the window as it was before the open: the earlier cube
-  // with its path, counts, picture and saving, and no message.
-  void cancellingTheProgressDialogKeepsTheEarlierObject() {
-    Click_With_File("Cmd_Open", kSampleCube);
-    const QImage before = Picture();
-    QVERIFY(Black_Pixels(before) > 0);
-    const QString faces = Caption("Lbl_Nb_Faces_Normal");
-    window_->Set_Progress_Delay(std::chrono::milliseconds(0));
-    std::string strip = Write("strip.stl", Strip_Stl(12000));
-    bool cancelled = false;
-    auto samples = Open_Watching_Progress("Cmd_Open", strip, [&](QProgressDialog* dialog, const Progress_Sample& s) {
-      if (s.stage != "Reading facets" || cancelled) return;
-      cancelled = true;
-      QPushButton* cancel = dialog->findChild<QPushButton*>();
-      QVERIFY(cancel);
-      QCOMPARE(cancel->text(), QString("Cancel"));
-      QTest::mouseClick(cancel, Qt::LeftButton);
-      // The dialog is gone at once; a click that follows in the window
-      // before the read has stopped starts nothing.
-      QTest::mouseClick(Find<QPushButton>("Cmd_Open_Ply"), Qt::LeftButton);
-    });
-    QVERIFY(cancelled);
-    QCOMPARE(files_asked_, 2);
-    QCOMPARE(samples.back().stage, QString("Reading facets"));  // the read stopped there
-    QVERIFY(window_->findChildren<QProgressDialog*>().isEmpty());
-    QVERIFY(messages_.empty());
-    QCOMPARE(Caption("Lbl_File_Input"), QString(kSampleCube));
-    QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), faces);
-    QCOMPARE(Picture(), before);
-    QVERIFY(Enabled("Cmd_Save"));
-
-    // The bars go on turning the cube.
-    Find<QScrollBar>("HScroll_X")->setValue(90);
-    Handle_Events();
-    QCOMPARE(Caption("Lbl_Angle_X"), QString("90"));
-    QVERIFY(Picture() != before);
-    QVERIFY(Black_Pixels(Picture()) > 0);
-  }
 
   // Twenty key presses waiting for the window, as a held key leaves them,
   // move the bar twenty times and redraw once, at the last value; the
@@ -995,66 +850,6 @@ class Window_Test : public QObject {
     QCOMPARE(Caption("Lbl_Angle_Y"), QString::number(bar->value()));
   }
 
-  // Save proposes the input's name with .bas, in the input's folder, and
-  // adds .bas to a name typed without an extension; a name with another
-  // extension is saved as typed. What is saved opens with "Open BAS File".
-  void saveProposesAndCompletesTheBasName_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("saved");
-    QTest::newRow("no extension") << "spider" << "spider.bas";
-    QTest::newRow("bas") << "spider.bas" << "spider.bas";
-    QTest::newRow("bas in capitals") << "SPIDER.BAS" << "SPIDER.BAS";
-    QTest::newRow("other extension") << "spider.txt" << "spider.txt";
-    QTest::newRow("two dots") << "spider.v2.data" << "spider.v2.data";
-    QTest::newRow("trailing dot") << "spider." << "spider.bas";
-    QTest::newRow("hidden file") << ".spider" << ".spider.bas";
-    QTest::newRow("dot in the folder only") << "v1.2/spider" << "v1.2/spider.bas";
-    QTest::newRow("blank in the name") << "my spider" << "my spider.bas";
-  }
-  void saveProposesAndCompletesTheBasName() {
-    QFETCH(QString, typed);
-    QFETCH(QString, saved);
-    QVERIFY(QDir(folder_.path()).mkpath("v1.2"));
-    std::ifstream cube(kSampleCube, std::ios::binary);
-    const std::string input =
-        Write("my cube.stl", std::string(std::istreambuf_iterator<char>(cube), std::istreambuf_iterator<char>()));
-    Click_With_File("Cmd_Open", input);
-    QCOMPARE(proposals_.back(), std::string());  // an open proposes nothing
-
-    const std::string typed_path = folder_.filePath(typed).toStdString();
-    const std::string saved_path = folder_.filePath(saved).toStdString();
-    QFile::remove(QString::fromStdString(saved_path));
-    Click_With_File("Cmd_Save", typed_path);
-    QCOMPARE(proposals_.back(), folder_.filePath("my cube.bas").toStdString());
-    QCOMPARE(messages_.back().first, std::string("Basic File Saved"));
-    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(saved_path));
-    QVERIFY(QFileInfo::exists(QString::fromStdString(saved_path)));
-    if (typed != saved) QVERIFY(!QFileInfo::exists(QString::fromStdString(typed_path)));
-
-    // The saved mesh opens again with the BASIC command when it ends in .bas.
-    Click_With_File("Cmd_Open_Bas", saved_path);
-    const bool bas = saved.endsWith(".bas", Qt::CaseInsensitive);
-    QCOMPARE(Enabled("Cmd_Save"), bas);
-    if (bas) QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString("7"));
-  }
-
-  // The proposal follows the input, whichever command opened it.
-  void saveProposalFollowsTheInput() {
-    const std::string bas = Write("two.bas", kTwoFacesBas);
-    const std::string no_dot = Write("mystl", Strip_Stl(2));
-    const std::pair<const char*, std::string> opened[] = {
-        {"Cmd_Open", kSampleCube}, {"Cmd_Open_Bas", bas}, {"Cmd_Open", no_dot}};
-    const std::string expected[] = {QFileInfo(kSampleCube).absolutePath().toStdString() + "/cube.bas", bas,
-                                    no_dot + ".bas"};
-    for (size_t i = 0; i < std::size(opened); ++i) {
-      Click_With_File(opened[i].first, opened[i].second);
-      QVERIFY(Enabled("Cmd_Save"));
-      Click_With_File("Cmd_Save", "");  // cancelled: nothing saved
-      QCOMPARE(proposals_.back(), expected[i]);
-      QCOMPARE(messages_.back().first, std::string("Wrong file name"));
-    }
-  }
-
   // A path label keeps the whole path as its text and tooltip and draws as
   // much of it as fits: the start of the folder, "…" and the file name.
   void pathLabelsDrawLongPathsElidedInTheMiddle() {
@@ -1108,17 +903,6 @@ class Window_Test : public QObject {
       QCOMPARE(label->toolTip(), QString());
     }
 
-    // Through the open command, from a folder too deep to show.
-    QString deep = folder_.path();
-    for (int i = 0; i < 6; ++i) deep += "/meshes-from-the-shared-corpus-" + QString::number(i);
-    QVERIFY(QDir().mkpath(deep));
-    const std::string cube = (deep + "/cube.stl").toStdString();
-    QVERIFY(QFile::copy(kSampleCube, QString::fromStdString(cube)));
-    Click_With_File("Cmd_Open", cube);
-    auto* input = Find<Path_Label>("Lbl_File_Input");
-    QCOMPARE(input->text(), QString::fromStdString(cube));
-    QCOMPARE(input->toolTip(), QString::fromStdString(cube));
-    QVERIFY(input->Shown_Text().endsWith(QString(QChar(0x2026)) + "/cube.stl"));
   }
 
   // Keyboard users see which scroll bar has the focus; without it a bar
@@ -1150,25 +934,13 @@ class Window_Test : public QObject {
     }
   }
 
-  void dialogFilters_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("filter");
-    QTest::newRow("stl") << "STL (*.stl)|*.stl" << "STL (*.stl)";
-    QTest::newRow("ply") << "PLY (*.ply)|*.ply" << "PLY (*.ply)";
-    QTest::newRow("bas") << "BAS (*.bas)|*.bas" << "BAS (*.bas)";
-    QTest::newRow("bare description") << "Meshes|*.stl" << "Meshes (*.stl)";
-    QTest::newRow("no bar") << "All (*)" << "All (*)";
-  }
-  void dialogFilters() {
-    QFETCH(QString, text);
-    QFETCH(QString, filter);
-    QCOMPARE(Dialog_Filter(text.toStdString()), filter);
-  }
-
-  // The save dialog's suffix comes from a pattern of one extension only.
-  void dialogSuffixes() {
+  // The file dialog's filter entry and the save dialog's suffix, from the
+  // commands' filter texts; a suffix only from a pattern of one extension.
+  void dialogFiltersAndSuffixes() {
+    const std::pair<const char*, const char*> filters[] = {
+        {"STL (*.stl)|*.stl", "STL (*.stl)"}, {"Meshes|*.stl", "Meshes (*.stl)"}, {"All (*)", "All (*)"}};
+    for (const auto& [text, filter] : filters) QCOMPARE(Dialog_Filter(text), QString(filter));
     QCOMPARE(Dialog_Suffix("BAS (*.bas)|*.bas"), QString("bas"));
-    QCOMPARE(Dialog_Suffix("STL (*.stl)|*.stl"), QString("stl"));
     for (const char* none : {"All (*)|*", "Two|*.stl;*.ply", "No bar (*.bas)", "Any|*.*", "Name|cube.*", "Empty|"})
       QVERIFY2(Dialog_Suffix(none).isEmpty(), none);
   }
