@@ -9,6 +9,7 @@
 #include "export/write_bas.h"
 #include "input_choice.h"
 #include "prepare_mesh.h"
+#include "program_options.h"
 #include "shape_options.h"
 
 namespace {
@@ -21,6 +22,7 @@ struct Convert_Options {
   std::string step = "1";
   std::string from;
   Shape_Option_Texts shape;
+  Program_Option_Texts program;
 };
 
 // Converts one input into a fresh store; prints why it failed, naming it.
@@ -31,7 +33,9 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
   try {
     MeshStore store;
     store.File_Input = input;
-    const Shape_Options shape = Read_Shape_Options(options.shape);
+    const Bas_Format format = Read_Program_Options(options.program, kind.kind == Input_Kind::Bas);
+    Shape_Options shape = Read_Shape_Options(options.shape);
+    shape.format = format;
     if (!Prepare_Mesh(store, kind, options.start, options.step, shape, false, doing)) return false;
     if (shape.Any() && store.Nb_Faces < 0) {
       std::cerr << input << ": No face keeps its area at one decimal, so the file would hold no face"
@@ -40,10 +44,10 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
     }
     doing = "writing the BASIC data file";
     store.File_Output = output;
-    const Outcome written = output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
+    const Outcome written = output == "-" ? Write_Bas_To_Stdout(store, format) : Write_Bas(store, format);
     if (!written.ok) {
       std::cerr << input << ": " << written.message << "\n";
-      Explain_Too_Many_Lines(std::cerr, store);
+      Explain_Too_Many_Lines(std::cerr, store, format);
       return false;
     }
     return true;
@@ -111,13 +115,15 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   command->add_option("--step", options->step, "Line number step (default 1)");
   Add_From_Option(*command, options->from);
   Add_Shape_Options(*command, options->shape);
+  Add_Program_Options(*command, options->program, true);
   command->footer(std::string("Examples:\n"
                               "  stl2bas convert cube.stl -o cube.bas\n"
                               "  stl2bas convert cube.stl -o - --start 100 --step 10\n"
                               "  stl2bas convert a.stl b.ply part.obj scene.glb -d out\n"
                               "  stl2bas convert - --from stl -o cube.bas < cube.stl\n"
-                              "  stl2bas convert bunny.ply -o bunny.bas --up y --fit 400 --faces 1000\n\n") +
-                  Shape_Options_Footer);
+                              "  stl2bas convert bunny.ply -o bunny.bas --up y --fit 400 --faces 1000\n"
+                              "  stl2bas convert bunny.ply -o bunny.bas --fit 400 --faces 1000 --program --zoom 1\n\n") +
+                  Shape_Options_Footer + "\n" + Program_Options_Footer);
   command->callback([command, output, directory] {
     if (output->count() == 0 && directory->count() == 0)
       throw CLI::RequiredError("-o FILE or -d DIR");

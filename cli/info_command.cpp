@@ -11,6 +11,7 @@
 #include "core/line_numbering.h"
 #include "import/read_input.h"
 #include "input_choice.h"
+#include "program_options.h"
 #include "shape/target_report.h"
 #include "shape/tidy_mesh.h"
 #include "shape_options.h"
@@ -25,6 +26,7 @@ struct Info_Options {
   std::string start = "10";
   std::string step = "1";
   Shape_Option_Texts shape;
+  Program_Option_Texts program;  // the lines a whole program needs
 };
 
 // What the target gets from the mesh after the options.
@@ -38,7 +40,8 @@ struct Target_Info {
   Shape_Report shape;
 };
 
-Target_Info Measure_Target(const MeshStore& store, const Shape_Report& shape, bool shaped) {
+Target_Info Measure_Target(const MeshStore& store, const Shape_Report& shape, bool shaped,
+                           const Bas_Format& format) {
   Target_Info info;
   info.known = true;
   info.start = store.Basic_Line;
@@ -47,7 +50,7 @@ Target_Info Measure_Target(const MeshStore& store, const Shape_Report& shape, bo
   auto valid = [](auto span, int32_t last) { return span.first(std::min<size_t>(span.size(), last + 1)); };
   const auto points = valid(std::span<const Point3>(store.Pts_Optimized), store.Nb_Pts_Optimized);
   const auto faces = valid(std::span<const Face3>(store.Faces_Optimized), store.Nb_Faces);
-  info.target = Report_Target(points, faces, store.Basic_Line, store.Basic_Step);
+  info.target = Report_Target(points, faces, store.Basic_Line, store.Basic_Step, format);
   if (shaped) {
     // What the tidy step merged and dropped.
     info.points_collapsing = shape.points_collapsing;
@@ -187,11 +190,12 @@ int Run_Info(const Info_Options& options) {
         return 1;
       }
       doing = "fitting the model";
-      const Shape_Options shape = Read_Shape_Options(options.shape);
+      Shape_Options shape = Read_Shape_Options(options.shape);
+      shape.format = Read_Program_Options(options.program, kind == Input_Kind::Bas);
       Shape_Report report;
       outcome = Shape_Mesh(store, shape, report);
       loaded = outcome.ok;
-      if (loaded) target = Measure_Target(store, report, shape.Any());
+      if (loaded) target = Measure_Target(store, report, shape.Any(), shape.format);
     }
   } catch (const std::bad_alloc&) {
     std::cerr << options.input << ": not enough memory while " << doing << "\n";
@@ -248,6 +252,7 @@ Command_Run Add_Info_Command(CLI::App& app) {
   command->add_option("--start", options->start, "First BASIC line number of the file (default 10)");
   command->add_option("--step", options->step, "Line number step (default 1)");
   Add_Shape_Options(*command, options->shape);
+  Add_Program_Options(*command, options->program, true);
   command->footer(std::string("Examples:\n"
                               "  stl2bas info cube.stl\n"
                               "  stl2bas info cube.bas --json --dump\n"

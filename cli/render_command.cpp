@@ -1,4 +1,3 @@
-#include <charconv>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -14,14 +13,10 @@
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
 #include "shape_options.h"
+#include "view_options.h"
 
 namespace {
 
-// The window's drawing area, Picture1: 7215 x 7095 twips at 15 twips a pixel.
-constexpr int Default_Width = 481;
-constexpr int Default_Height = 473;
-// Large enough for any print, small enough that the PNG's pixels fit in memory.
-constexpr int Max_Side = 8192;
 static_assert(int64_t{Max_Side} * Max_Side <= Png_Max_Pixels, "every size the command takes can be a PNG");
 
 enum class Picture_Format { Svg, Png };
@@ -29,37 +24,12 @@ enum class Picture_Format { Svg, Png };
 struct Render_Options {
   std::string input;
   std::string output;
-  std::string angles = "0,0,0";
-  int zoom = 1;
-  std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
-  std::string mesh;  // empty: the default for the input's kind
+  View_Option_Texts view;
   std::string from;
   std::string start = "10";
   std::string step = "1";
   Shape_Option_Texts shape;
 };
-
-// A whole number with nothing before or after it, within min..max.
-bool Parse_Whole(std::string_view text, int min, int max, int& value) {
-  if (text.empty() || text.front() == '-' || text.front() == '+') return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc{} && end == text.data() + text.size() && value >= min && value <= max;
-}
-
-bool Parse_Angles(std::string_view text, int angles[3]) {
-  for (int i = 0; i < 3; ++i) {
-    const size_t comma = i < 2 ? text.find(',') : text.size();
-    if (comma == std::string_view::npos || !Parse_Whole(text.substr(0, comma), 0, 359, angles[i])) return false;
-    text.remove_prefix(i < 2 ? comma + 1 : comma);
-  }
-  return true;
-}
-
-bool Parse_Size(std::string_view text, int& width, int& height) {
-  const size_t x = text.find_first_of("xX");
-  return x != std::string_view::npos && Parse_Whole(text.substr(0, x), 1, Max_Side, width) &&
-         Parse_Whole(text.substr(x + 1), 1, Max_Side, height);
-}
 
 bool Format_Of(std::string_view output, Picture_Format& format) {
   if (Has_Extension(output, "SVG") && output.size() > 4 && output[output.size() - 4] == '.') {
@@ -73,21 +43,23 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
   return false;
 }
 
-int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing);
+int Draw_Picture(const Render_Options& options, const Input_Choice& kind, const View_Choice& view,
+                 const char*& doing);
 
 int Run_Render(const Render_Options& options) {
   const Input_Choice kind = Choose_Input(options.input, options.from);
   if (!kind.Chosen()) return 2;
   // A BASIC data file carries only the optimized mesh.
   const bool bas = kind.kind == Input_Kind::Bas;
-  const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
-  if (show_normal && bas) {
+  View_Choice view;
+  if (!Read_View_Options(options.view, bas, view)) return 2;  // the option checks have passed
+  if (view.show_normal && bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
     return 2;
   }
   const char* doing = "reading the mesh";
   try {
-    return Draw_Picture(options, kind, show_normal, doing);
+    return Draw_Picture(options, kind, view, doing);
   } catch (const std::bad_alloc&) {
     std::cerr << options.input << ": not enough memory while " << doing << "\n";
     return 1;
@@ -95,14 +67,13 @@ int Run_Render(const Render_Options& options) {
 }
 
 // Reads the input and writes its picture; `doing` follows the steps.
-int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing) {
+int Draw_Picture(const Render_Options& options, const Input_Choice& kind, const View_Choice& view,
+                 const char*& doing) {
   Picture_Format format{};
-  int angles[3] = {};
-  int width = 0, height = 0;
-  // The option checks have passed, so these parse.
-  if (!Format_Of(options.output, format) || !Parse_Angles(options.angles, angles) ||
-      !Parse_Size(options.size, width, height))
-    return 2;
+  // The option check has passed, so this parses.
+  if (!Format_Of(options.output, format)) return 2;
+  const bool show_normal = view.show_normal;
+  const int width = view.width, height = view.height;
 
   MeshStore store;
   store.File_Input = options.input;
@@ -111,7 +82,7 @@ int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool s
   if (!Prepare_Mesh(store, kind, options.start, options.step, Read_Shape_Options(options.shape), show_normal, doing))
     return 1;
   store.Show_Normal = show_normal;
-  Set_View(store, angles[0], angles[1], angles[2], options.zoom);
+  Set_View(store, view.angles[0], view.angles[1], view.angles[2], view.zoom);
   Set_Drawing_Area(store, width, height);
   doing = "drawing the picture";
   std::vector<Segment> segments;
@@ -153,33 +124,7 @@ Command_Run Add_Render_Command(CLI::App& app) {
             return Format_Of(text, format) ? std::string() : "the output must end in .svg or .png";
           },
           "OUT.svg|OUT.png");
-  command
-      ->add_option("--angles", options->angles,
-                   "Turns about X, Y and Z in whole degrees 0..359 (default 0,0,0)")
-      ->check(
-          [](const std::string& text) {
-            int angles[3];
-            return Parse_Angles(text, angles) ? std::string() : "angles are three whole degrees 0..359: X,Y,Z";
-          },
-          "X,Y,Z");
-  command->add_option("--zoom", options->zoom, "Pixels per model unit, 1..20 (default 1)")
-      ->check(CLI::Range(1, 20));
-  command
-      ->add_option("--size", options->size,
-                   "The drawing area in pixels (default " + std::to_string(Default_Width) + "x" +
-                       std::to_string(Default_Height) + ", the window's)")
-      ->check(
-          [](const std::string& text) {
-            int width, height;
-            return Parse_Size(text, width, height)
-                       ? std::string()
-                       : "the size is WxH, each 1.." + std::to_string(Max_Side) + " pixels";
-          },
-          "WxH");
-  command
-      ->add_option("--mesh", options->mesh,
-                   "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
-      ->check(CLI::IsMember({"normal", "optimized"}));
+  Add_View_Options(*command, options->view);
   Add_From_Option(*command, options->from);
   command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");
   command->add_option("--step", options->step, "Line number step, for --faces auto (default 1)");

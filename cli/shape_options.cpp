@@ -86,11 +86,11 @@ Shape_Options Read_Shape_Options(const Shape_Option_Texts& texts) {
   return options;
 }
 
-void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store) {
+void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store, const Bas_Format& format) {
   auto valid = [](auto span, int32_t last) { return span.first(std::min<size_t>(span.size(), last + 1)); };
   const auto points = valid(std::span<const Point3>(store.Pts_Optimized), store.Nb_Pts_Optimized);
   const auto faces = valid(std::span<const Face3>(store.Faces_Optimized), store.Nb_Faces);
-  const int64_t needed = Count_Bas_Lines(points, faces, store.Basic_Line, store.Basic_Step);
+  const int64_t needed = Count_Bas_Lines(points, faces, store.Basic_Line, store.Basic_Step, format);
   const int64_t available = Available_Bas_Lines(store.Basic_Line, store.Basic_Step);
   if (available < 0 || needed <= available) return;
   out << "  The file needs " << needed << " lines; the line numbers from " << store.Basic_Line << " by "

@@ -25,6 +25,6 @@ Shape_Options Read_Shape_Options(const Shape_Option_Texts& texts);
 // After a failed save: when the optimized mesh needs more lines than the
 // numbering leaves ("Too many lines for the BASIC line numbers"), prints a
 // second line with both numbers and the way out; otherwise nothing.
-void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store);
+void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store, const Bas_Format& format = {});
 
 extern const char* const Shape_Options_Footer;
