@@ -8,6 +8,7 @@
 #include "model/model_report.h"
 #include "model/save_model.h"
 #include "model_options.h"
+#include "program_options.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ struct Convert_Options {
   std::string output;
   std::string directory;
   Model_Options model;
+  Program_Option_Texts program;
 };
 
 // Converts one input into a fresh store; prints why it failed, naming it.
@@ -23,7 +25,8 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
                  const std::string& output, const More_Formats& more) {
   MeshStore store;
   store.File_Input = input;
-  const Model_Request request = Model_Request_For(choice, options.model, more);
+  Model_Request request = Model_Request_For(choice, options.model, more);
+  request.shape.format = Read_Program_Options(options.program, choice.kind == Input_Kind::Bas);
   const Model_Result loaded = Load_Model(store, request);
   if (!loaded.outcome.ok) {
     Say_Failed(input, loaded.outcome);
@@ -33,7 +36,8 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
   if (!saved.ok) {
     Say_Failed(input, saved);
     if (!saved.out_of_memory)
-      Explain_Too_Many_Lines(std::cerr, Report_Store_Target(store), store.Basic_Line, store.Basic_Step);
+      Explain_Too_Many_Lines(std::cerr, Report_Store_Target(store, request.shape.format), store.Basic_Line,
+                             store.Basic_Step);
     return false;
   }
   return true;
@@ -94,13 +98,15 @@ Command_Run Add_Convert_Command(CLI::App& app, const More_Formats& more) {
   output->excludes(directory);
   directory->excludes(output);
   Add_Model_Options(*command, options->model, more);
+  Add_Program_Options(*command, options->program, true);
   command->footer(std::string("Examples:\n"
                               "  stl2bas convert cube.stl -o cube.bas\n"
                               "  stl2bas convert cube.stl -o - --start 100 --step 10\n"
                               "  stl2bas convert a.stl b.ply part.obj scene.glb -d out\n"
                               "  stl2bas convert - --from stl -o cube.bas < cube.stl\n"
-                              "  stl2bas convert bunny.ply -o bunny.bas --up y --fit 400 --faces 1000\n\n") +
-                  Shape_Options_Footer);
+                              "  stl2bas convert bunny.ply -o bunny.bas --up y --fit 400 --faces 1000\n"
+                              "  stl2bas convert bunny.ply -o bunny.bas --fit 400 --faces 1000 --program --zoom 1\n\n") +
+                  Shape_Options_Footer + "\n" + Program_Options_Footer);
   command->callback([command, output, directory] {
     if (output->count() == 0 && directory->count() == 0)
       throw CLI::RequiredError("-o FILE or -d DIR");

@@ -9,6 +9,7 @@
 #include "json_layout.h"
 #include "model/model_report.h"
 #include "model_options.h"
+#include "program_options.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ struct Info_Options {
   bool json = false;
   bool dump = false;
   Model_Options model;
+  Program_Option_Texts program;  // the lines a whole program needs
 };
 
 std::string Bound_Text(double value) { return Shortest_Float_Text(static_cast<float>(value)); }
@@ -130,7 +132,8 @@ int Run_Info(const Info_Options& options, const More_Formats& more) {
   if (!choice.Chosen()) return 2;
   MeshStore store;
   store.File_Input = options.input;
-  const Model_Request request = Model_Request_For(choice, options.model, more);
+  Model_Request request = Model_Request_For(choice, options.model, more);
+  request.shape.format = Read_Program_Options(options.program, choice.kind == Input_Kind::Bas);
   const Model_Result result = Load_Model(store, request);
   // A read that failed is reported with what it reached; a numbering that
   // cannot be used, or memory running out, is not.
@@ -138,7 +141,7 @@ int Run_Info(const Info_Options& options, const More_Formats& more) {
     Say_Failed(options.input, result.outcome);
     return 1;
   }
-  const Model_Report report = Report_Model(store, result, choice, request.shape.Any());
+  const Model_Report report = Report_Model(store, result, choice, request.shape);
   if (!report.measured.ok) {
     Say_Failed(options.input, report.measured);
     return 1;
@@ -171,6 +174,7 @@ Command_Run Add_Info_Command(CLI::App& app, const More_Formats& more) {
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
   Add_Model_Options(*command, options->model, more);
+  Add_Program_Options(*command, options->program, true);
   command->footer(std::string("Examples:\n"
                               "  stl2bas info cube.stl\n"
                               "  stl2bas info cube.bas --json --dump\n"

@@ -1,4 +1,3 @@
-#include <charconv>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -9,47 +8,18 @@
 #include "model/render_model.h"
 #include "model_options.h"
 #include "preview/png_picture.h"
+#include "view_options.h"
 
 namespace {
 
-// The window's drawing area, Picture1: 7215 x 7095 twips at 15 twips a pixel.
-constexpr int Default_Width = 481;
-constexpr int Default_Height = 473;
-// Large enough for any print, small enough that the PNG's pixels fit in memory.
-constexpr int Max_Side = 8192;
 static_assert(int64_t{Max_Side} * Max_Side <= Png_Max_Pixels, "every size the command takes can be a PNG");
 
 struct Render_Options {
   std::string input;
   std::string output;
-  std::string angles = "0,0,0";
-  int zoom = 1;
-  std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
-  std::string mesh;  // empty: the default for the input's kind
+  View_Option_Texts view;
   Model_Options model;
 };
-
-// A whole number with nothing before or after it, within min..max.
-bool Parse_Whole(std::string_view text, int min, int max, int& value) {
-  if (text.empty() || text.front() == '-' || text.front() == '+') return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc{} && end == text.data() + text.size() && value >= min && value <= max;
-}
-
-bool Parse_Angles(std::string_view text, int angles[3]) {
-  for (int i = 0; i < 3; ++i) {
-    const size_t comma = i < 2 ? text.find(',') : text.size();
-    if (comma == std::string_view::npos || !Parse_Whole(text.substr(0, comma), 0, 359, angles[i])) return false;
-    text.remove_prefix(i < 2 ? comma + 1 : comma);
-  }
-  return true;
-}
-
-bool Parse_Size(std::string_view text, int& width, int& height) {
-  const size_t x = text.find_first_of("xX");
-  return x != std::string_view::npos && Parse_Whole(text.substr(0, x), 1, Max_Side, width) &&
-         Parse_Whole(text.substr(x + 1), 1, Max_Side, height);
-}
 
 bool Format_Of(std::string_view output, Picture_Format& format) {
   if (Has_Extension(output, "SVG") && output.size() > 4 && output[output.size() - 4] == '.') {
@@ -68,21 +38,22 @@ int Run_Render(const Render_Options& options, const More_Formats& more) {
   if (!choice.Chosen()) return 2;
   // A BASIC data file carries only the optimized mesh.
   const bool bas = choice.kind == Input_Kind::Bas;
-  const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
+  View_Choice view;
+  if (!Read_View_Options(options.view, bas, view)) return 2;  // the option checks have passed
+  const bool show_normal = view.show_normal;
   if (show_normal && bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
     return 2;
   }
   Picture_Request picture;
-  int angles[3] = {};
-  // The option checks have passed, so these parse.
-  if (!Format_Of(options.output, picture.format) || !Parse_Angles(options.angles, angles) ||
-      !Parse_Size(options.size, picture.width, picture.height))
-    return 2;
-  picture.angle_x = angles[0];
-  picture.angle_y = angles[1];
-  picture.angle_z = angles[2];
-  picture.zoom = options.zoom;
+  // The option check has passed, so this parses.
+  if (!Format_Of(options.output, picture.format)) return 2;
+  picture.angle_x = view.angles[0];
+  picture.angle_y = view.angles[1];
+  picture.angle_z = view.angles[2];
+  picture.zoom = view.zoom;
+  picture.width = view.width;
+  picture.height = view.height;
   picture.show_normal = show_normal;
   picture.output = options.output;
 
@@ -124,33 +95,7 @@ Command_Run Add_Render_Command(CLI::App& app, const More_Formats& more) {
             return Format_Of(text, format) ? std::string() : "the output must end in .svg or .png";
           },
           "OUT.svg|OUT.png");
-  command
-      ->add_option("--angles", options->angles,
-                   "Turns about X, Y and Z in whole degrees 0..359 (default 0,0,0)")
-      ->check(
-          [](const std::string& text) {
-            int angles[3];
-            return Parse_Angles(text, angles) ? std::string() : "angles are three whole degrees 0..359: X,Y,Z";
-          },
-          "X,Y,Z");
-  command->add_option("--zoom", options->zoom, "Pixels per model unit, 1..20 (default 1)")
-      ->check(CLI::Range(1, 20));
-  command
-      ->add_option("--size", options->size,
-                   "The drawing area in pixels (default " + std::to_string(Default_Width) + "x" +
-                       std::to_string(Default_Height) + ", the window's)")
-      ->check(
-          [](const std::string& text) {
-            int width, height;
-            return Parse_Size(text, width, height)
-                       ? std::string()
-                       : "the size is WxH, each 1.." + std::to_string(Max_Side) + " pixels";
-          },
-          "WxH");
-  command
-      ->add_option("--mesh", options->mesh,
-                   "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
-      ->check(CLI::IsMember({"normal", "optimized"}));
+  Add_View_Options(*command, options->view);
   Add_Model_Options(*command, options->model, more, ", for --faces auto");
   command->footer(std::string("Examples:\n"
                               "  stl2bas render cube.stl -o cube.svg\n"

@@ -6,7 +6,7 @@ set -euo pipefail
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev
                   zlib1g-dev libmeshoptimizer-dev libassimp-dev)
 # What the tests, the benchmarks and the fuzzers add (scripts/test, scripts/fuzz, bench/).
-KORVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth jq)
+KORVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth jq bwbasic)
 # What building and checking the Debian package adds (scripts/package).
 KORVANE_PACKAGE_PACKAGES=(help2man dpkg-dev desktop-file-utils xvfb xauth xdotool)
 

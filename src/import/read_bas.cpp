@@ -14,6 +14,7 @@
 namespace {
 
 constexpr std::string_view kData = "data";
+constexpr std::string_view kDataUpper = "DATA";
 constexpr std::string_view kPointsMarker = "Points from the 3D Object";
 constexpr std::string_view kFacesMarker = "Faces from the 3D Object";
 const char* const kWrongCounts = "Wrong number of Faces or Points";
@@ -85,11 +86,20 @@ void Read_Data_Line(Bas_Mesh* read, Section section, int64_t& entry, std::string
   }
 }
 
+// The first "data" of a line, or "DATA" (the writer's keyword in either
+// case), whichever comes first; npos when it has neither.
+size_t Find_Data(std::string_view line) {
+  const size_t lower = Find_Text(line, kData);
+  const std::string_view before = lower == std::string_view::npos ? line : line.substr(0, lower);
+  const size_t upper = Find_Text(before, kDataUpper);
+  return upper == std::string_view::npos ? lower : upper;
+}
+
 // The two counts of the count line, "<number> data F,P": F runs from just
 // after "data" (from the 4th character when the line has no "data") to the
 // first comma, P from the comma to the end. False when there is no comma.
 bool Read_Count_Line(std::string_view line, int32_t& faces, int32_t& points) {
-  size_t at = Find_Text(line, kData);
+  size_t at = Find_Data(line);
   size_t from = at == std::string_view::npos ? 3 : at + kData.size();
   size_t comma = from < line.size() ? line.find(',', from) : std::string_view::npos;
   if (comma == std::string_view::npos) return false;
@@ -171,7 +181,7 @@ Outcome Read_Bas(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh
         entry = 0;
       }
 
-      size_t data = Find_Text(line, kData);
+      size_t data = Find_Data(line);
       if (data == std::string_view::npos || section == Section::None) continue;
       size_t from = data + kData.size();
       // Before the header no array is this file's: such values only move

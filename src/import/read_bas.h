@@ -7,12 +7,13 @@
 // by the count line "<number> data F,P" with the last face index and the
 // last point index. A line holding "Points from the 3D Object" or "Faces from
 // the 3D Object" starts that section at its first entry; the values of each
-// following line that holds "data" are read from just after that word. The
-// comma is the only separator (blanks belong to a value, which the number
-// parse ignores). Values fill X, Y, Z (or A, B, C) in turn, and every data
+// following line that holds "data" (or "DATA") are read from just after that
+// word. The comma is the only separator (blanks belong to a value, which the
+// number parse ignores). Values fill X, Y, Z (or A, B, C) in turn, and every data
 // line ends an entry: its last value goes to the third field of the current
 // entry. Line numbers are never read; values beyond the header's counts and
-// data lines before the header are ignored. Face indices are kept as read.
+// data lines before the header are ignored (so a viewer program before the
+// data reads as the data alone). Face indices are kept as read.
 //
 // Reads `source` into `mesh`: writes Nb_Faces and Nb_Pts_Optimized (the
 // values of the count line), Pts_Optimized and Faces_Optimized; sizes

@@ -8,13 +8,13 @@ int32_t Points_Shown(const MeshStore& store, Input_Kind kind) {
   return kind == Input_Kind::Bas ? store.Nb_Pts_Optimized : store.Nb_Pts_Normal;
 }
 
-Target_Report Report_Store_Target(const MeshStore& store) {
+Target_Report Report_Store_Target(const MeshStore& store, const Bas_Format& format) {
   return Report_Target(store.Valid_Pts_Optimized(), store.Valid_Faces_Optimized(), store.Basic_Line,
-                       store.Basic_Step);
+                       store.Basic_Step, format);
 }
 
 Model_Report Report_Model(const MeshStore& store, const Model_Result& result, const Input_Choice& choice,
-                          bool shaped) {
+                          const Shape_Options& shape) {
   Model_Report report;
   report.loaded = result.outcome.ok && store.Object_Loaded;
   report.faces = store.Nb_Faces;
@@ -26,8 +26,8 @@ Model_Report Report_Model(const MeshStore& store, const Model_Result& result, co
   report.step = store.Basic_Step;
   report.shape = result.shape;
   try {
-    report.target = Report_Store_Target(store);
-    if (shaped) {
+    report.target = Report_Store_Target(store, shape.format);
+    if (shape.Any()) {
       report.points_collapsing = result.shape.points_collapsing;
       report.faces_degenerate = result.shape.faces_degenerate;
     } else {

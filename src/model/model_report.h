@@ -34,12 +34,13 @@ struct Model_Report {
 // The counter "Number of Points" shows after a read of this kind.
 int32_t Points_Shown(const MeshStore& store, Input_Kind kind);
 
-// What Load_Model left in the store, with `shaped` when shaping options were
-// given. Counts the lines and the losses afresh; catches memory running out
+// What Load_Model left in the store, shaped as `shape` says (the losses are
+// the tidy step's when any shaping was asked for; the lines are those of
+// the file shape.format writes). Counts the lines and the losses afresh; catches memory running out
 // while it counts (`measured` then says so).
 Model_Report Report_Model(const MeshStore& store, const Model_Result& result, const Input_Choice& choice,
-                          bool shaped);
+                          const Shape_Options& shape);
 
-// The lines the optimized mesh's file needs, and those the store's numbering
-// leaves room for (-1: no limit).
-Target_Report Report_Store_Target(const MeshStore& store);
+// The lines the optimized mesh's file in `format` needs, and those the
+// store's numbering leaves room for (-1: no limit).
+Target_Report Report_Store_Target(const MeshStore& store, const Bas_Format& format = {});

@@ -10,7 +10,7 @@ Outcome Save_Model(MeshStore& store, const std::string& output, const Shape_Opti
                             (shape.fit_size > 0 ? "" : " (--fit 400 makes the model 400 units across)"));
   try {
     store.File_Output = output;
-    return output == "-" ? Write_Bas_To_Stdout(store) : Write_Bas(store);
+    return output == "-" ? Write_Bas_To_Stdout(store, shape.format) : Write_Bas(store, shape.format);
   } catch (const std::bad_alloc&) {
     return Outcome::No_Memory("writing the BASIC data file");
   }

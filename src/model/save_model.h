@@ -11,6 +11,7 @@
 #include "shape/shape_mesh.h"
 
 // Writes the optimized mesh to `output` ("-": standard output), numbered
-// from Basic_Line by Basic_Step; writes File_Output. `shape` is what the
+// from Basic_Line by Basic_Step, in shape.format (a viewer program before
+// the data, when it asks for one); writes File_Output. `shape` is what the
 // model was shaped with. Catches memory running out.
 Outcome Save_Model(MeshStore& store, const std::string& output, const Shape_Options& shape);

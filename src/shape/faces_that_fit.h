@@ -15,6 +15,7 @@
 #include <span>
 
 #include "core/mesh_store.h"
+#include "export/bas_format.h"
 #include "shape/reduce_faces.h"
 #include "shape/tidy_mesh.h"
 
@@ -27,5 +28,6 @@ struct Faces_That_Fit {
   int64_t lines_available = -1;
 };
 
+// `format` is the file's (the keyword case, the line length, the viewer).
 Faces_That_Fit Find_Faces_That_Fit(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
-                                   int16_t step);
+                                   int16_t step, const Bas_Format& format = {});

@@ -36,7 +36,7 @@ Outcome Shape(MeshStore& store, const Shape_Options& options, Shape_Report& repo
       reduced = Reduce_Faces(points, faces, options.max_faces);
       tidy = Tidy_Mesh(points, reduced.faces);
     } else {
-      Faces_That_Fit chosen = Find_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step);
+      Faces_That_Fit chosen = Find_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step, options.format);
       if (!chosen.found)
         return Outcome::Failure("Not even one face fits the BASIC line numbers from " +
                                 std::to_string(store.Basic_Line) + " by " + std::to_string(store.Basic_Step));

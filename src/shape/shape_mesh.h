@@ -20,6 +20,7 @@
 
 #include "core/mesh_store.h"
 #include "core/outcome.h"
+#include "export/bas_format.h"
 #include "shape/turn_upright.h"
 
 enum class Face_Limit { None, Count, Fit_Line_Numbers };
@@ -31,6 +32,7 @@ struct Shape_Options {
   Face_Limit face_limit = Face_Limit::None;
   size_t max_faces = 0;  // with Face_Limit::Count
   bool clean = false;    // the tidy step alone
+  Bas_Format format;     // how the file is written, for a limit that fits the line numbers
 
   bool Any() const { return turn || fit_size > 0 || face_limit != Face_Limit::None || clean; }
 };

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "core/mesh_store.h"
+#include "export/bas_format.h"
 #include "shape/fit_to_size.h"
 
 struct Target_Report {
@@ -15,8 +16,9 @@ struct Target_Report {
   int64_t lines_available = -1;  // -1: no limit (a step of 0)
 };
 
+// `format` is the file's: with a viewer, the lines are the whole program's.
 Target_Report Report_Target(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
-                            int16_t step);
+                            int16_t step, const Bas_Format& format = {});
 
 // Whether a file of `lines_needed` lines can be numbered (available -1: always).
 inline bool Lines_Fit(int64_t lines_needed, int64_t lines_available) {

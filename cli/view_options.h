@@ -1,0 +1,38 @@
+#pragma once
+// The view of the preview as the window's scroll bars set it (--angles,
+// --zoom), the drawing area (--size) and the mesh drawn (--mesh): one table
+// for render and for convert's viewer program.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+// The window's drawing area, Picture1: 7215 x 7095 twips at 15 twips a pixel.
+constexpr int Default_Width = 481;
+constexpr int Default_Height = 473;
+// Large enough for any print, small enough that a picture's pixels fit in memory.
+constexpr int Max_Side = 8192;
+
+struct View_Option_Texts {
+  std::string angles = "0,0,0";
+  int zoom = 1;
+  std::string size = std::to_string(Default_Width) + "x" + std::to_string(Default_Height);
+  std::string mesh;  // empty: the default for the input's kind
+};
+
+struct View_Choice {
+  int angles[3] = {};
+  int zoom = 1;
+  int width = Default_Width;
+  int height = Default_Height;
+  bool show_normal = true;
+};
+
+// Registers the four options with their checks; returns them.
+std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts& texts);
+
+// The options as given; `bas_input`: the input is a BASIC data file, whose
+// default is the optimized mesh. False only for texts that fail the checks.
+bool Read_View_Options(const View_Option_Texts& texts, bool bas_input, View_Choice& view);
