@@ -78,9 +78,11 @@ int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool s
 int Run_Render(const Render_Options& options) {
   const Input_Choice kind = Choose_Input(options.input, options.from);
   if (!kind.Chosen()) return 2;
-  // A BASIC data file carries only the optimized mesh.
+  // A BASIC data file carries only the optimized mesh; after fitting, the
+  // optimized mesh is what a file would hold.
   const bool bas = kind.kind == Input_Kind::Bas;
-  const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
+  const bool shaped = Read_Shape_Options(options.shape).Any();
+  const bool show_normal = options.mesh.empty() ? !bas && !shaped : options.mesh == "normal";
   if (show_normal && bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
     return 2;
@@ -178,7 +180,8 @@ Command_Run Add_Render_Command(CLI::App& app) {
           "WxH");
   command
       ->add_option("--mesh", options->mesh,
-                   "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
+                   "normal (every face) or optimized (front faces only); default normal, optimized for BAS "
+                   "or with --up, --fit, --faces or --clean")
       ->check(CLI::IsMember({"normal", "optimized"}));
   Add_From_Option(*command, options->from);
   command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");

@@ -27,4 +27,9 @@ Shape_Options Read_Shape_Options(const Shape_Option_Texts& texts);
 // second line with both numbers and the way out; otherwise nothing.
 void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store);
 
+// After a save without fitting options: when faces of the optimized mesh
+// lose their area at one decimal, prints a warning naming how many and the
+// cure; otherwise nothing.
+void Warn_Faces_Losing_Area(std::ostream& out, const MeshStore& store);
+
 extern const char* const Shape_Options_Footer;

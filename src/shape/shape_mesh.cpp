@@ -8,6 +8,7 @@
 
 #include "shape/faces_that_fit.h"
 #include "shape/fit_to_size.h"
+#include "shape/legible_faces.h"
 #include "shape/reduce_faces.h"
 #include "shape/tidy_mesh.h"
 
@@ -42,7 +43,9 @@ Outcome Shape(MeshStore& store, const Shape_Options& options, Shape_Report& repo
       reduced = Reduce_Faces(points, faces, options.max_faces);
       tidy = Tidy_Mesh(points, reduced.faces);
     } else {
-      Faces_That_Fit chosen = Find_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step);
+      Faces_That_Fit chosen = options.face_limit == Face_Limit::Legible
+                                  ? Legible_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step)
+                                  : Find_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step);
       if (!chosen.found)
         return Outcome::Failure("Not even one face fits the BASIC line numbers from " +
                                 std::to_string(store.Basic_Line) + " by " + std::to_string(store.Basic_Step));

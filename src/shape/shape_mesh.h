@@ -22,7 +22,10 @@
 #include "core/outcome.h"
 #include "shape/turn_upright.h"
 
-enum class Face_Limit { None, Count, Fit_Line_Numbers };
+// No reduction; at most max_faces; the most faces whose file fits the line
+// numbers; as many as draw legibly (Legible_Faces_That_Fit), within the line
+// numbers too.
+enum class Face_Limit { None, Count, Fit_Line_Numbers, Legible };
 
 struct Shape_Options {
   bool turn = false;
