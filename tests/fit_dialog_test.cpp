@@ -175,11 +175,13 @@ class Fit_Dialog_Test : public QObject {
       QCOMPARE(Find<QDoubleSpinBox>(&dialog, "Spn_Fit_Size")->value(), 400.0);
       QVERIFY(Shaped(dialog));
       proposed = Find<QSpinBox>(&dialog, "Spn_Fit_Faces")->value();
+      auto* picture = Find<Picture_Box>(&dialog, "Pic_Fit_Preview");
+      const int drawn = picture->Drawings();
       Choose_Up(dialog, "z");
-      QTest::qWait(20);  // the choice reaches the session
+      QVERIFY(QTest::qWaitFor([&] { return picture->Drawings() > drawn; }, 20000));  // shaped anew
       QVERIFY(Shaped(dialog));
       QCOMPARE(Number(Find<QLabel>(&dialog, "Lbl_Fit_3_Fitted")), 0);  // no face loses its area
-      preview = Find<Picture_Box>(&dialog, "Pic_Fit_Preview")->Image().copy();
+      preview = picture->Image().copy();
       QTest::mouseClick(Find<QPushButton>(&dialog, "Cmd_Fit"), Qt::LeftButton);
     };
     Click_With_File("Cmd_Open_Ply", tiny);

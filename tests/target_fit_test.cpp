@@ -14,6 +14,7 @@
 #include "shape/fit_to_size.h"
 #include "shape/legible_faces.h"
 #include "shape/reduce_faces.h"
+#include "shape/shape_mesh.h"
 #include "shape/target_verdict.h"
 #include "shape/tidy_mesh.h"
 #include "shape_meshes.h"
@@ -267,6 +268,36 @@ TEST(LegibleFaces, WithinTheLineNumbersTheLegibleCountIsLoweredToWhatFits) {
     EXPECT_TRUE(Is_Reduced_To_Its_Limit(torus, few));
   }
   EXPECT_FALSE(Legible_Faces_That_Fit(torus.points, torus.faces, 32767, 1).found);
+}
+
+// Fitted and reduced, a model is as large as asked: the box of what it
+// keeps, not of what it was, is fitted, whichever way the faces are chosen.
+TEST(LegibleFaces, AReducedModelIsAsLargeAsAskedAndTheNormalMeshMovesWithIt) {
+  std::mt19937 random(9);
+  for (int round = 0; round < 6; ++round) {
+    Test_Mesh model = Scaled(Torus(60 + 7 * round, 30, 40, 12, 0.45, random), 0.004f * (round + 1));
+    for (Face_Limit limit : {Face_Limit::Count, Face_Limit::Legible, Face_Limit::Fit_Line_Numbers}) {
+      MeshStore store = Loaded_Store(model);
+      store.Basic_Line = 10;
+      store.Basic_Step = round % 2 ? 1 : 90;  // a few hundred lines, or plenty
+      Shape_Options options;
+      options.fit_size = round % 2 ? 400.0 : 37.5;
+      options.face_limit = limit;
+      options.max_faces = 150;
+      Shape_Report report;
+      ASSERT_TRUE(Shape_Mesh(store, options, report).ok);
+      const std::span<const Point3> kept(store.Pts_Optimized.data(), size_t(store.Nb_Pts_Optimized + 1));
+      EXPECT_NEAR(Largest_Extent(Bounds_Of(kept)), options.fit_size, 0.1) << int(limit) << " round " << round;
+      // Every kept point lies where the normal mesh has a point, to the tenth.
+      const std::span<const Point3> normal(store.Pts_Normal.data(), size_t(store.Nb_Pts_Normal + 1));
+      for (const Point3& p : kept) {
+        const bool near = std::any_of(normal.begin(), normal.end(), [&](const Point3& q) {
+          return std::fabs(p.X - q.X) <= 0.051f && std::fabs(p.Y - q.Y) <= 0.051f && std::fabs(p.Z - q.Z) <= 0.051f;
+        });
+        ASSERT_TRUE(near) << int(limit) << " round " << round << " point " << p.X << " " << p.Y << " " << p.Z;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ size_t Legible_Face_Count(std::span<const Point3> points, std::span<const Face3>
 }
 
 Faces_That_Fit Legible_Faces_That_Fit(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
-                                      int16_t step) {
+                                      int16_t step, double fit_size) {
   Faces_That_Fit result;
   result.lines_available = Available_Bas_Lines(start, step);
   size_t limit = Legible_Face_Count(points, faces);
@@ -54,7 +54,7 @@ Faces_That_Fit Legible_Faces_That_Fit(std::span<const Point3> points, std::span<
   for (int tries = 0; tries < kMostTries; ++tries) {
     result.max_faces = limit;
     result.reduced = Reduce_Faces(points, faces, limit);
-    result.tidy = Tidy_Mesh(points, result.reduced.faces);
+    result.tidy = Fit_And_Tidy(points, result.reduced.faces, fit_size, result.fit);
     result.lines_needed = Count_Bas_Lines(result.tidy.points, result.tidy.faces, start, step);
     result.found = Lines_Fit(result.lines_needed, result.lines_available);
     if (result.found || limit <= 1 || result.lines_available <= kFixedLines) break;

@@ -33,6 +33,7 @@ size_t Legible_Face_Count(std::span<const Point3> points, std::span<const Face3>
 // to fewer faces, lowered in proportion to the lines until the file fits.
 // Each try reduces the whole mesh, so the result is exactly the mesh
 // reduced to `max_faces` and tidied (what stl2bas --faces N gives for that
-// N). `found` is false when not even one face fits.
+// N). With `fit_size` above 0 each reduced mesh is fitted to it first, as
+// Find_Faces_That_Fit does. `found` is false when not even one face fits.
 Faces_That_Fit Legible_Faces_That_Fit(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
-                                      int16_t step);
+                                      int16_t step, double fit_size = 0);
