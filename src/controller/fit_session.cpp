@@ -22,6 +22,18 @@ void Copy_Into(Flat_Array<T>& array, std::span<const T> entries) {
   if (!entries.empty()) std::memcpy(array.data(), entries.data(), entries.size() * sizeof(T));
 }
 
+// The numbering and the preview's view of a store, nothing of its mesh.
+void Copy_View(const MeshStore& from, MeshStore& to) {
+  to.Basic_Line = from.Basic_Line;
+  to.Basic_Step = from.Basic_Step;
+  to.Angle_X = from.Angle_X;
+  to.Angle_Y = from.Angle_Y;
+  to.Angle_Z = from.Angle_Z;
+  to.Zoom = from.Zoom;
+  to.Center_X = from.Center_X;
+  to.Center_Y = from.Center_Y;
+}
+
 std::string Number_Text(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3g", value);
@@ -47,7 +59,7 @@ std::string Reasons(Fit_Moment moment, const Target_Verdict& verdict, size_t all
     text += "Its file needs " + std::to_string(verdict.lines_needed) + " BASIC lines; the line numbers leave room for " +
             std::to_string(verdict.lines_available) + ".\n";
   if (text.empty()) return "The model serves the Korvane 3D as read; it can still be turned, fitted or reduced.";
-  return (saving ? std::string("Saved as read, the file would not serve the Korvane 3D:\n")
+  return (saving ? std::string("As read, the file would not serve the Korvane 3D:\n")
                  : std::string("As read, the model does not serve the Korvane 3D:\n")) +
          text;
 }
@@ -76,14 +88,7 @@ Fit_Choice Propose_Fit(std::span<const Point3> points, std::span<const Face3> fa
 Fit_Session::Fit_Session(std::span<const Point3> points, std::span<const Face3> faces, const MeshStore& view,
                          Fit_Moment moment, const Target_Verdict& verdict, const Fit_Choice& proposal)
     : points_(points), faces_(faces), moment_(moment), verdict_(verdict), newest_(proposal) {
-  view_.Basic_Line = view.Basic_Line;
-  view_.Basic_Step = view.Basic_Step;
-  view_.Angle_X = view.Angle_X;
-  view_.Angle_Y = view.Angle_Y;
-  view_.Angle_Z = view.Angle_Z;
-  view_.Zoom = view.Zoom;
-  view_.Center_X = view.Center_X;
-  view_.Center_Y = view.Center_Y;
+  Copy_View(view, view_);
 }
 
 Fit_Session::~Fit_Session() { Join(); }
@@ -207,8 +212,7 @@ std::unique_ptr<Fit_Shaped> Fit_Session::Shape(const Fit_Choice& choice) const {
     store.Nb_Pts_Optimized = static_cast<int32_t>(points_.size()) - 1;
     store.Nb_Faces = static_cast<int32_t>(faces_.size()) - 1;
     store.Nb_Pts_Normal = -1;
-    store.Basic_Line = view_.Basic_Line;
-    store.Basic_Step = view_.Basic_Step;
+    Copy_View(view_, store);
     store.Object_Loaded = true;
     shaped->outcome = Shape_Mesh(store, choice.Options(), shaped->report);
     if (!shaped->outcome.ok) return shaped;
@@ -233,12 +237,6 @@ std::unique_ptr<Fit_Shaped> Fit_Session::Shape(const Fit_Choice& choice) const {
     Size_Array(store.Faces_Visible, store.Nb_Faces);
     Size_Array(store.Pts_Screen, store.Nb_Pts_Optimized);
     store.Show_Normal = false;
-    store.Angle_X = view_.Angle_X;
-    store.Angle_Y = view_.Angle_Y;
-    store.Angle_Z = view_.Angle_Z;
-    store.Zoom = view_.Zoom;
-    store.Center_X = view_.Center_X;
-    store.Center_Y = view_.Center_Y;
     Build_Wireframe(store, shaped->segments);
   } catch (const std::bad_alloc&) {
     if (!shaped) return nullptr;
