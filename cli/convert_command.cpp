@@ -47,7 +47,6 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
       return false;
     }
     // A BASIC data file is already what the target gets.
-    doing = "checking the file";
     if (!shape.Any() && kind.kind != Input_Kind::Bas) Warn_Faces_Losing_Area(std::cerr, store);
     return true;
   } catch (const std::bad_alloc&) {

@@ -29,7 +29,7 @@ void Explain_Too_Many_Lines(std::ostream& out, const MeshStore& store);
 
 // After a save without fitting options: when faces of the optimized mesh
 // lose their area at one decimal, prints a warning naming how many and the
-// cure; otherwise nothing.
+// cure; otherwise (or when memory runs out counting them) nothing.
 void Warn_Faces_Losing_Area(std::ostream& out, const MeshStore& store);
 
 extern const char* const Shape_Options_Footer;

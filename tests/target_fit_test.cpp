@@ -141,21 +141,6 @@ TEST(TargetVerdict, TheTenUnitCubeServesAndEachFaultIsNamed) {
   EXPECT_GT(refused, 0);
 }
 
-TEST(TargetVerdict, FacesLosingAreaAreCountedAsTheTidyStepDropsThem) {
-  std::mt19937 random(8);
-  for (float scale : {0.02f, 0.05f, 0.3f, 1.0f, 4.0f, 1e18f}) {
-    for (int round = 0; round < 4; ++round) {
-      Test_Mesh mesh = Scaled(Torus(12 + round * 5, 9 + round * 3, 0.8, 0.3, 0.3, random), scale);
-      // Faces naming points that are not there count for nothing.
-      mesh.faces.push_back({0, 1, static_cast<int32_t>(mesh.points.size())});
-      mesh.faces.push_back({-1, 0, 1});
-      const Tidy_Result tidy = Count_Tidy_Losses(mesh.points, mesh.faces);
-      EXPECT_EQ(Count_Faces_Losing_Area(mesh.points, mesh.faces), tidy.faces_degenerate) << "scale " << scale;
-      EXPECT_EQ(Judge(mesh).faces_losing_area, tidy.faces_degenerate);
-    }
-  }
-}
-
 // The share of the pixels within the drawing's box that are black, averaged
 // over turns, with the model fitted to 400 units at zoom 1 and the faces
 // turned away hidden, as the window shows the fitted model.

@@ -10,7 +10,6 @@
 
 #include "export/write_bas.h"
 #include "shape/legible_faces.h"
-#include "shape/tidy_mesh.h"
 
 namespace {
 
@@ -100,13 +99,8 @@ void Fit_Session::Start(Fit_Port& port) {
   Fit_Figures as_read;
   as_read.faces = static_cast<int64_t>(faces_.size());
   as_read.points = static_cast<int64_t>(points_.size());
-  try {
-    const Tidy_Result losses = Count_Tidy_Losses(points_, faces_);
-    as_read.points_collapsing = losses.points_collapsing;
-    as_read.faces_losing_area = losses.faces_degenerate;
-  } catch (const std::bad_alloc&) {
-    as_read.faces_losing_area = verdict_.faces_losing_area;
-  }
+  as_read.points_collapsing = verdict_.points_collapsing;
+  as_read.faces_losing_area = verdict_.faces_losing_area;
   as_read.lines_needed = verdict_.lines_needed;
   as_read.lines_available = verdict_.lines_available;
   port.Show_As_Read(as_read);

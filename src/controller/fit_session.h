@@ -95,7 +95,8 @@ class Fit_Session {
   // `points` and `faces` are the optimized mesh as read, which must stay as
   // they are while the session lives; `view` gives the numbering (Basic_Line,
   // Basic_Step) and the preview's angles, zoom and centre. `verdict` is what
-  // Judge_Target found; `proposal` the fields' first values.
+  // Judge_Target found for them (the figures as read come from it);
+  // `proposal` the fields' first values.
   Fit_Session(std::span<const Point3> points, std::span<const Face3> faces, const MeshStore& view,
               Fit_Moment moment, const Target_Verdict& verdict, const Fit_Choice& proposal);
   ~Fit_Session();  // waits for a shaping that runs

@@ -12,7 +12,9 @@ Target_Verdict Judge_Target(std::span<const Point3> points, std::span<const Face
   verdict.bounds = Bounds_Of(points);
   verdict.lines_needed = Count_Bas_Lines(points, faces, start, step);
   verdict.lines_available = Available_Bas_Lines(start, step);
-  verdict.faces_losing_area = Count_Faces_Losing_Area(points, faces);
+  const Tidy_Result losses = Count_Tidy_Losses(points, faces);
+  verdict.points_collapsing = losses.points_collapsing;
+  verdict.faces_losing_area = losses.faces_degenerate;
   if (verdict.bounds.empty) return verdict;
   verdict.too_small = Largest_Extent(verdict.bounds) * kLargestZoom < kVisibleSpanPixels;
   double reach = 0;

@@ -27,7 +27,8 @@ constexpr int kVisibleSpanPixels = 100;
 
 struct Target_Verdict {
   Bounds3 bounds;
-  int64_t faces_losing_area = 0;  // at one decimal
+  int64_t points_collapsing = 0;  // at one decimal (Count_Tidy_Losses)
+  int64_t faces_losing_area = 0;
   int64_t lines_needed = 0;
   int64_t lines_available = -1;  // -1: no limit (a step of 0)
   bool too_small = false;

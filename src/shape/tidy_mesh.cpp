@@ -238,24 +238,3 @@ Tidy_Result Tidy_Mesh(std::span<const Point3> points, std::span<const Face3> fac
 Tidy_Result Count_Tidy_Losses(std::span<const Point3> points, std::span<const Face3> faces) {
   return Tidy(points, faces, false);
 }
-
-int64_t Count_Faces_Losing_Area(std::span<const Point3> points, std::span<const Face3> faces) {
-  // Two corners that print alike have the same tenths (or, past 18 digits,
-  // the same value), so Has_No_Area finds them too: no point numbering is
-  // needed, as it is for dropping faces.
-  auto within = [&](int32_t corner) { return corner >= 0 && static_cast<size_t>(corner) < points.size(); };
-  std::vector<Rounded_Point> rounded(points.size());
-  std::vector<uint8_t> done(points.size(), 0);
-  char text[kPointTextRoom];
-  int64_t count = 0;
-  for (const Face3& f : faces) {
-    if (!within(f.A) || !within(f.B) || !within(f.C)) continue;
-    for (int32_t corner : {f.A, f.B, f.C})
-      if (!done[corner]) {
-        Round_Point(points[corner], rounded[corner], text);
-        done[corner] = 1;
-      }
-    count += Has_No_Area(rounded[f.A], rounded[f.B], rounded[f.C]);
-  }
-  return count;
-}

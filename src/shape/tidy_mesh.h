@@ -33,12 +33,6 @@ Tidy_Result Tidy_Mesh(std::span<const Point3> points, std::span<const Face3> fac
 // rounding to one decimal would cost a mesh.
 Tidy_Result Count_Tidy_Losses(std::span<const Point3> points, std::span<const Face3> faces);
 
-// Only the faces of zero area at one decimal, as Count_Tidy_Losses counts
-// them (faces naming a point that is not there are left out): each point is
-// rounded, but no table of the points that print alike is built, so a big
-// mesh is counted in a fraction of the time.
-int64_t Count_Faces_Losing_Area(std::span<const Point3> points, std::span<const Face3> faces);
-
 // The coordinate the file holds for `value`: its text as the writer prints
 // it, read back as the BASIC data reader reads it.
 float Round_As_Written(float value);
