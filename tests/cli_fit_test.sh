@@ -73,28 +73,13 @@ check "faces max" run 0 "$bin" convert "$torus" -o "$work/max.bas" --start 32000
 check "max file reads back" run 0 "$bin" info "$work/max.bas" --json --start 32000 --step 2
 check "max fills the numbers" test "$(json_number lines_needed)" -le 384 -a "$(json_number lines_needed)" -ge 380
 max_faces=$(json_number faces)
-for faces in auto max; do
-  check "no room even for a face ($faces)" run 1 "$bin" convert "$torus" -o "$work/none.bas" --start 32767 --faces $faces
-  check "no room message ($faces)" grep -q "Not even one face fits the BASIC line numbers from 32767 by 1" "$work/err"
-done
-
-# --faces auto keeps the faces that draw legibly, fewer than fit, within
-# the numbers; its file is the one --faces N writes for the N it chose.
-check "auto within the numbers" run 0 "$bin" info "$torus" --json --start 32000 --step 2 --faces auto --fit 400
-check "auto fits" test "$(json_number lines_needed)" -le 384
-check "auto keeps fewer than max" test "$(json_number faces)" -lt "$max_faces"
-check "auto convert" run 0 "$bin" convert "$torus" -o "$work/auto.bas" --faces auto --fit 400
-check "auto limit with ample numbers" run 0 "$bin" info "$torus" --json --faces auto --fit 400
-auto_limit=$(json_number faces_target)
-check "auto legible, not all" test "$auto_limit" -lt 2400 -a "$auto_limit" -ge 500
-check "auto is --faces N" run 0 "$bin" convert "$torus" -o "$work/n.bas" --faces "$auto_limit" --fit 400
-check "auto file is the --faces N file" cmp -s "$work/auto.bas" "$work/n.bas"
-
-# render draws what a file would hold when fitting options are given.
-check "render fitted default" run 0 "$bin" render "$torus" -o "$work/default.svg" --faces 50 --fit 400
-check "render fitted default is optimized" cmp -s "$work/default.svg" "$work/reduced.svg"
-check "render plain default" run 0 "$bin" render "$torus" -o "$work/plain.svg"
-check "render plain default is normal" test "$(grep -c '<line' "$work/plain.svg")" = 4800
+check "no room even for a face" run 1 "$bin" convert "$torus" -o "$work/none.bas" --start 32767 --faces max
+check "no room message" grep -q "Not even one face fits the BASIC line numbers from 32767 by 1" "$work/err"
+# --faces auto keeps the faces that draw legibly, fewer than fit; render draws the optimized mesh then.
+check "auto" run 0 "$bin" info "$torus" --json --start 32000 --step 2 --faces auto --fit 400
+check "auto fits, legible, fewer than max" test "$(json_number lines_needed)" -le 384 -a "$(json_number faces)" -lt "$max_faces"
+check "render fitted" run 0 "$bin" render "$torus" -o "$work/default.svg" --faces 50 --fit 400
+check "render fitted draws the optimized mesh" cmp -s "$work/default.svg" "$work/reduced.svg"
 
 # A model too small for tenths: its file would hold no face.
 make_torus 0.05 "$work/tiny.ply"
@@ -105,14 +90,10 @@ check "tiny converts" run 0 "$bin" convert "$work/tiny.ply" -o "$work/tiny.bas"
 check "tiny warning" grep -q "tiny.ply: warning: [0-9]* of 2400 faces lose their area at one decimal.*--fit 400" "$work/err"
 check "tiny written as read" run 0 "$bin" info "$work/tiny.bas" --json
 check "tiny keeps its faces" test "$(json_number faces)" = 2399
-check "tiny to stdout" run 0 "$bin" convert "$work/tiny.ply" -o -
-check "stdout holds the file alone" cmp -s "$work/out" "$work/tiny.bas"
 for quiet in "$cube" "$work/tiny.bas"; do  # every face keeps its area; a BASIC data file is what the target gets
   check "no warning for $quiet" run 0 "$bin" convert "$quiet" -o "$work/quiet.bas"
   check "nothing on stderr for $quiet" test ! -s "$work/err"
 done
-check "no warning with fitting options" run 1 "$bin" convert "$work/tiny.ply" -o "$work/lost.bas" --clean
-check "only the fitting message" bash -c "! grep -q warning '$work/err'"
 check "all faces lost" run 1 "$bin" convert "$work/tiny.ply" -o "$work/lost.bas" --clean --up y
 check "lost message" grep -q "No face keeps its area at one decimal.*--fit 400" "$work/err"
 

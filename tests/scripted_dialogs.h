@@ -1,9 +1,8 @@
 #pragma once
 // Window tests answer the file dialog from a queue of paths (an empty queue
-// answers "cancelled"), record message boxes instead of showing them and
-// keep every model as read, so no test ever blocks on a modal dialog. The
-// paths the commands proposed to the dialog are kept in order when
-// `proposals` is given.
+// answers "cancelled") and record message boxes instead of showing them, so
+// no test ever blocks on a modal dialog. The paths the commands proposed to
+// the dialog are kept in order when `proposals` is given.
 #include <deque>
 #include <string>
 #include <utility>
@@ -25,5 +24,5 @@ inline void Script_Dialogs(Main_Window& window, std::deque<std::string>& answers
   window.Set_Message_Sink([&messages](std::string_view text, std::string_view title) {
     messages.emplace_back(std::string(text), std::string(title));
   });
-  window.Set_Fit_Chooser([](Fit_Session&) { return false; });  // "Keep as read"
+  window.Set_Fit_Chooser([](Fit_Session&) { return false; });  // the fit dialog: "Keep as read"
 }

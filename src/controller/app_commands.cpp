@@ -275,9 +275,16 @@ void App_Commands::Offer_Fit(Fit_Moment moment, const Target_Verdict& verdict) {
   bool fit = false;
   Fit_Shaped shaped;
   Outcome outcome;
+  // The last fit's options, when there was one; at a save its faces did not
+  // fit the numbering, so the count is chosen anew.
+  Fit_Choice proposal = Propose_Fit(points, faces, verdict);
+  if (fitted_) {
+    const Fit_Choice faces_anew = proposal;
+    proposal = *fitted_;
+    if (moment == Fit_Moment::Saving) proposal.faces = faces_anew.faces, proposal.legible = faces_anew.legible;
+  }
   {
-    Fit_Session session(points, faces, store_, moment, verdict,
-                        fitted_ ? *fitted_ : Propose_Fit(points, faces, verdict));
+    Fit_Session session(points, faces, store_, moment, verdict, proposal);
     fit = window_.Offer_Fit(session);
     if (fit) outcome = session.Take_Newest(shaped);
   }

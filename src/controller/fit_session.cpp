@@ -79,7 +79,7 @@ Fit_Choice Propose_Fit(std::span<const Point3> points, std::span<const Face3> fa
                        const Target_Verdict& verdict) {
   Fit_Choice choice;
   choice.size = kDefaultSize;
-  choice.legible = !verdict.Keeps_Every_Face() || !verdict.Fits_Lines();
+  choice.legible = !verdict.Keeps_All_Faces();
   choice.faces = choice.legible ? Legible_Face_Count(points, faces) : faces.size();
   return choice;
 }

@@ -37,6 +37,10 @@ struct Target_Verdict {
   bool Keeps_Every_Face() const { return faces_losing_area == 0; }
   bool Fits_Lines() const { return lines_available < 0 || lines_needed <= lines_available; }
   bool Serves() const { return Keeps_Every_Face() && Fits_Lines() && !too_small && !overflows; }
+  // Whether fitting keeps every face by default: as read, the file already
+  // keeps their area and fits the line numbers. Otherwise as many as draw
+  // legibly (Legible_Faces_That_Fit).
+  bool Keeps_All_Faces() const { return Keeps_Every_Face() && Fits_Lines(); }
 };
 
 // Judges the optimized mesh (`points`, and `faces` indexing them) numbered
