@@ -3,7 +3,7 @@
 //
 //   fit_dialog_bench MESH UP SIZE FACES [RUNS]
 //
-// For each run: "shape", the session shaping the choice on the caller's
+// For each run: "shape", the fit commands shaping the choice on the caller's
 // thread (what "Fit" waits for when nothing is shaped yet), and "follow",
 // from a changed choice until the shaping thread says the preview is ready
 // (what the dialog shows after a key). Prints the medians in milliseconds.
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/fit_session.h"
+#include "controller/fit_commands.h"
 #include "core/line_numbering.h"
 #include "import/read_input.h"
 
@@ -89,10 +89,10 @@ int main(int argc, char** argv) {
   int64_t kept = 0;
   for (int run = 0; run < runs; ++run) {
     {
-      Fit_Session session(points, faces, store, Fit_Moment::Asked, verdict, choice);
+      Fit_Commands fitting(points, faces, store, Fit_Moment::Asked, verdict, choice);
       Fit_Shaped shaped;
       const auto start = Clock::now();
-      if (!session.Take_Newest(shaped).ok) return 1;
+      if (!fitting.Take_Newest(shaped).ok) return 1;
       shape.push_back(Milliseconds(start));
       kept = shaped.figures.faces;
     }
@@ -100,17 +100,17 @@ int main(int argc, char** argv) {
       // From the proposal of all faces, shaped once, to the choice.
       Fit_Choice first = choice;
       first.faces = faces.size();
-      Fit_Session session(points, faces, store, Fit_Moment::Asked, verdict, first);
+      Fit_Commands fitting(points, faces, store, Fit_Moment::Asked, verdict, first);
       Waiting_Port port;
-      session.Start(port);
+      fitting.Start(port);
       port.Wait();
-      session.Show_Shaped();
+      fitting.Show_Shaped();
       const auto start = Clock::now();
-      session.Choose(choice);
+      fitting.Choose(choice);
       port.Wait();
       follow.push_back(Milliseconds(start));
-      session.Show_Shaped();
-      session.Stop();
+      fitting.Show_Shaped();
+      fitting.Stop();
     }
   }
   std::printf("faces %zu -> %lld: shape median %.0f ms, follow median %.0f ms (%d runs)\n", faces.size(),

@@ -284,9 +284,9 @@ void App_Commands::Offer_Fit(Fit_Moment moment, const Target_Verdict& verdict) {
     if (moment == Fit_Moment::Saving) proposal.faces = faces_anew.faces, proposal.legible = faces_anew.legible;
   }
   {
-    Fit_Session session(points, faces, store_, moment, verdict, proposal);
-    fit = window_.Offer_Fit(session);
-    if (fit) outcome = session.Take_Newest(shaped);
+    Fit_Commands fitting(points, faces, store_, moment, verdict, proposal);
+    fit = window_.Offer_Fit(fitting);
+    if (fit) outcome = fitting.Take_Newest(shaped);
   }
   if (!fit) {
     if (as_read_) Restore_As_Read();

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/fit_session.h"
+#include "controller/fit_commands.h"
 #include "controller/window_port.h"
 #include "core/mesh_store.h"
 #include "import/input_kind.h"

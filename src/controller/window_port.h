@@ -11,7 +11,7 @@
 
 #include "preview/wireframe.h"
 
-class Fit_Session;
+class Fit_Commands;
 
 // The labels whose captions the commands set.
 enum class Label {
@@ -78,8 +78,8 @@ class Window_Port {
   virtual bool Update_Progress(std::string_view stage, int percent) = 0;
   virtual void End_Progress() = 0;
 
-  // Shows the dialog "Fit for the Korvane 3D" modally over `session`, which
-  // it starts and stops; true when the user chose "Fit", false for "Keep as
+  // Shows the dialog "Fit for the Korvane 3D" modally over the fit
+  // commands given, which it starts and stops; true when the user chose "Fit", false for "Keep as
   // read". A window without the dialog keeps the model as read.
-  virtual bool Offer_Fit(Fit_Session&) { return false; }
+  virtual bool Offer_Fit(Fit_Commands&) { return false; }
 };

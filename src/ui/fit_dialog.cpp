@@ -30,7 +30,7 @@ QString Text_Of(std::string_view text) { return QString::fromUtf8(text.data(), s
 
 }  // namespace
 
-Fit_Dialog::Fit_Dialog(Fit_Session& session, QSize preview, QWidget* parent) : QDialog(parent), session_(session) {
+Fit_Dialog::Fit_Dialog(Fit_Commands& fit, QSize preview, QWidget* parent) : QDialog(parent), fit_(fit) {
   setObjectName("Fit_Dialog");
   setWindowTitle("Fit for the Korvane 3D");
   setModal(true);
@@ -79,13 +79,13 @@ Fit_Dialog::Fit_Dialog(Fit_Session& session, QSize preview, QWidget* parent) : Q
   }
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* fit = buttons->addButton("Fit", QDialogButtonBox::AcceptRole);
-  fit->setObjectName("Cmd_Fit");
-  fit->setDefault(true);
-  QPushButton* keep = buttons->addButton("Keep as read", QDialogButtonBox::RejectRole);
-  keep->setObjectName("Cmd_Keep_As_Read");
-  connect(fit, &QPushButton::clicked, this, [this] { Fit(); });
-  connect(keep, &QPushButton::clicked, this, &QDialog::reject);
+  QPushButton* fit_button = buttons->addButton("Fit", QDialogButtonBox::AcceptRole);
+  fit_button->setObjectName("Cmd_Fit");
+  fit_button->setDefault(true);
+  QPushButton* keep_button = buttons->addButton("Keep as read", QDialogButtonBox::RejectRole);
+  keep_button->setObjectName("Cmd_Keep_As_Read");
+  connect(fit_button, &QPushButton::clicked, this, [this] { Fit(); });
+  connect(keep_button, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* left = new QVBoxLayout;
   left->addWidget(reasons_);
@@ -111,13 +111,13 @@ Fit_Dialog::Fit_Dialog(Fit_Session& session, QSize preview, QWidget* parent) : Q
   layout->addWidget(frame, 0, Qt::AlignTop);
   setFixedWidth(preview.width() + 360);
 
-  session_.Start(*this);
+  fit_.Start(*this);
   connect(up_, &QComboBox::currentIndexChanged, this, [this] { Request_Choice(); });
   connect(size_, &QDoubleSpinBox::valueChanged, this, [this] { Request_Choice(); });
   connect(faces_, &QSpinBox::valueChanged, this, [this] { Request_Choice(); });
 }
 
-Fit_Dialog::~Fit_Dialog() { session_.Stop(); }
+Fit_Dialog::~Fit_Dialog() { fit_.Stop(); }
 
 Fit_Choice Fit_Dialog::Read_Choice() const {
   Fit_Choice choice;
@@ -136,22 +136,22 @@ void Fit_Dialog::Request_Choice() {
       [this] {
         if (!choice_pending_) return;  // met by Fit
         choice_pending_ = false;
-        session_.Choose(Read_Choice());
+        fit_.Choose(Read_Choice());
       },
       Qt::QueuedConnection);
 }
 
 void Fit_Dialog::Fit() {
   // Digits typed and not yet entered count too; untouched fields leave the
-  // session's choice as it is (the proposal, whose faces its shaping counts).
+  // commands' choice as it is (the proposal, whose faces its shaping counts).
   size_->interpretText();
   faces_->interpretText();
   if (choice_pending_) {
     choice_pending_ = false;
-    session_.Choose(Read_Choice());
+    fit_.Choose(Read_Choice());
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  session_.Finish();
+  fit_.Finish();
   QApplication::restoreOverrideCursor();
   accept();
 }
@@ -197,6 +197,6 @@ void Fit_Dialog::Show_Failure(std::string_view message) {
 }
 
 void Fit_Dialog::Shaped_Ready() {
-  // On the shaping thread: the session is told on the dialog's own.
-  QMetaObject::invokeMethod(this, [this] { session_.Show_Shaped(); }, Qt::QueuedConnection);
+  // On the shaping thread: the fit commands are told on the dialog's own.
+  QMetaObject::invokeMethod(this, [this] { fit_.Show_Shaped(); }, Qt::QueuedConnection);
 }

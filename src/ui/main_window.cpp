@@ -351,9 +351,9 @@ void Main_Window::Show_Message(std::string_view text, std::string_view title) {
   box.exec();
 }
 
-bool Main_Window::Offer_Fit(Fit_Session& session) {
-  if (fit_chooser_) return fit_chooser_(session);
-  Fit_Dialog dialog(session, picture_->size(), this);
+bool Main_Window::Offer_Fit(Fit_Commands& fit) {
+  if (fit_chooser_) return fit_chooser_(fit);
+  Fit_Dialog dialog(fit, picture_->size(), this);
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -44,7 +44,7 @@ class Main_Window : public QWidget, public Window_Port {
   // Answers the fit dialog instead of showing it ("Fit" when it returns
   // true), for tests and benchmarks; an empty function brings back the
   // real dialog.
-  using Fit_Chooser = std::function<bool(Fit_Session& session)>;
+  using Fit_Chooser = std::function<bool(Fit_Commands& fit)>;
   void Set_Fit_Chooser(Fit_Chooser chooser) { fit_chooser_ = std::move(chooser); }
 
   App_Commands& Commands() { return commands_; }
@@ -63,7 +63,7 @@ class Main_Window : public QWidget, public Window_Port {
   void Begin_Progress() override;
   bool Update_Progress(std::string_view stage, int percent) override;
   void End_Progress() override;
-  bool Offer_Fit(Fit_Session& session) override;
+  bool Offer_Fit(Fit_Commands& fit) override;
 
  protected:
   // Closing the window ends the program.

@@ -1,11 +1,12 @@
 #pragma once
-// The work behind the dialog "Fit for the Korvane 3D", free of any window
-// toolkit. A session holds the model as read (the optimized mesh, which is
-// what a file holds), shapes it for the dialog's choice through Shape_Mesh,
-// the library's one shaping call, exactly as stl2bas --up --fit --faces
-// would, and tells the dialog what the target gets: the figures stl2bas
-// info reports, and the preview drawn as the window draws it (the same
-// projection, culling and segments, at the window's angles and zoom).
+// The commands behind the dialog "Fit for the Korvane 3D", free of any
+// window toolkit, as App_Commands are the window's. Fit_Commands holds the
+// model as read (the optimized mesh, which is what a file holds), shapes it
+// for the dialog's choice through Shape_Mesh, the library's one shaping
+// call, exactly as stl2bas --up --fit --faces would, and tells the dialog
+// what the target gets: the figures stl2bas info reports, and the preview
+// drawn as the window draws it (the same projection, culling and segments,
+// at the window's angles and zoom).
 //
 // Shaping a million faces takes a good part of a second, so it runs on a
 // thread of its own and the dialog stays responsive. A choice made while
@@ -59,7 +60,7 @@ struct Fit_Figures {
 // Why the dialog is shown.
 enum class Fit_Moment { Opened, Saving, Asked };
 
-// What the session needs of the dialog.
+// What the fit commands need of the dialog.
 class Fit_Port {
  public:
   virtual ~Fit_Port() = default;
@@ -75,7 +76,7 @@ class Fit_Port {
   virtual void Draw_Preview(std::span<const Segment> segments) = 0;
   virtual void Show_Failure(std::string_view message) = 0;
   // Called on the shaping thread once a shaped model is ready: the dialog
-  // then calls Fit_Session::Show_Shaped on its own thread.
+  // then calls Fit_Commands::Show_Shaped on its own thread.
   virtual void Shaped_Ready() = 0;
 };
 
@@ -90,18 +91,18 @@ struct Fit_Shaped {
   std::vector<Segment> segments;
 };
 
-class Fit_Session {
+class Fit_Commands {
  public:
   // `points` and `faces` are the optimized mesh as read, which must stay as
-  // they are while the session lives; `view` gives the numbering (Basic_Line,
+  // they are while these commands live; `view` gives the numbering (Basic_Line,
   // Basic_Step) and the preview's angles, zoom and centre. `verdict` is what
   // Judge_Target found for them (the figures as read come from it);
   // `proposal` the fields' first values.
-  Fit_Session(std::span<const Point3> points, std::span<const Face3> faces, const MeshStore& view,
+  Fit_Commands(std::span<const Point3> points, std::span<const Face3> faces, const MeshStore& view,
               Fit_Moment moment, const Target_Verdict& verdict, const Fit_Choice& proposal);
-  ~Fit_Session();  // waits for a shaping that runs
-  Fit_Session(const Fit_Session&) = delete;
-  Fit_Session& operator=(const Fit_Session&) = delete;
+  ~Fit_Commands();  // waits for a shaping that runs
+  Fit_Commands(const Fit_Commands&) = delete;
+  Fit_Commands& operator=(const Fit_Commands&) = delete;
 
   // Shows the first values, the reasons and the figures as read on `port`,
   // and starts shaping the proposal.

@@ -1,4 +1,4 @@
-#include "controller/fit_session.h"
+#include "controller/fit_commands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,15 +84,15 @@ Fit_Choice Propose_Fit(std::span<const Point3> points, std::span<const Face3> fa
   return choice;
 }
 
-Fit_Session::Fit_Session(std::span<const Point3> points, std::span<const Face3> faces, const MeshStore& view,
+Fit_Commands::Fit_Commands(std::span<const Point3> points, std::span<const Face3> faces, const MeshStore& view,
                          Fit_Moment moment, const Target_Verdict& verdict, const Fit_Choice& proposal)
     : points_(points), faces_(faces), moment_(moment), verdict_(verdict), newest_(proposal) {
   Copy_View(view, view_);
 }
 
-Fit_Session::~Fit_Session() { Join(); }
+Fit_Commands::~Fit_Commands() { Join(); }
 
-void Fit_Session::Start(Fit_Port& port) {
+void Fit_Commands::Start(Fit_Port& port) {
   port_ = &port;
   port.Show_Choice(newest_, faces_.size());
   port.Show_Reasons(Reasons(moment_, verdict_, faces_.size()));
@@ -107,7 +107,7 @@ void Fit_Session::Start(Fit_Port& port) {
   Launch(newest_);
 }
 
-void Fit_Session::Choose(const Fit_Choice& choice) {
+void Fit_Commands::Choose(const Fit_Choice& choice) {
   newest_ = choice;
   if (!port_) return;
   if (busy_) {
@@ -122,7 +122,7 @@ void Fit_Session::Choose(const Fit_Choice& choice) {
   Launch(choice);
 }
 
-void Fit_Session::Show_Shaped() {
+void Fit_Commands::Show_Shaped() {
   if (!busy_) return;  // met already (by Stop)
   Join();
   {
@@ -146,7 +146,7 @@ void Fit_Session::Show_Shaped() {
   port_->Draw_Preview(shown_->segments);
 }
 
-void Fit_Session::Stop() {
+void Fit_Commands::Stop() {
   Join();
   {
     std::lock_guard<std::mutex> lock(done_lock_);
@@ -156,14 +156,14 @@ void Fit_Session::Stop() {
   port_ = nullptr;
 }
 
-void Fit_Session::Finish() {
+void Fit_Commands::Finish() {
   Stop();
   if (shown_ && shown_->proposal && newest_.legible) newest_ = shown_->choice;
   if (!shown_ || !(shown_->choice == newest_)) shown_ = Shape(newest_);
   if (shown_) newest_ = shown_->choice;
 }
 
-Outcome Fit_Session::Take_Newest(Fit_Shaped& shaped) {
+Outcome Fit_Commands::Take_Newest(Fit_Shaped& shaped) {
   Finish();
   if (!shown_) return Outcome::Failure("Not enough memory to fit the mesh for the Korvane 3D");
   shaped = std::move(*shown_);
@@ -171,7 +171,7 @@ Outcome Fit_Session::Take_Newest(Fit_Shaped& shaped) {
   return shaped.outcome;
 }
 
-void Fit_Session::Launch(const Fit_Choice& choice) {
+void Fit_Commands::Launch(const Fit_Choice& choice) {
   busy_ = true;
   auto shape = [this, choice] {
     std::unique_ptr<Fit_Shaped> shaped = Shape(choice);
@@ -188,12 +188,12 @@ void Fit_Session::Launch(const Fit_Choice& choice) {
   }
 }
 
-void Fit_Session::Join() {
+void Fit_Commands::Join() {
   if (worker_.joinable()) worker_.join();
   busy_ = false;
 }
 
-std::unique_ptr<Fit_Shaped> Fit_Session::Shape(const Fit_Choice& choice) const {
+std::unique_ptr<Fit_Shaped> Fit_Commands::Shape(const Fit_Choice& choice) const {
   std::unique_ptr<Fit_Shaped> shaped;
   try {
     shaped = std::make_unique<Fit_Shaped>();
