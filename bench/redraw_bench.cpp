@@ -200,6 +200,7 @@ int main(int argc, char** argv) {
   Main_Window main_window;
   window = &main_window;
   main_window.Set_File_Chooser([&](std::string_view, Dialog_Mode, std::string_view) { return stl.string(); });
+  main_window.Set_Fit_Chooser([](Fit_Commands&) { return false; });  // the torus as read
   main_window.Set_Message_Sink([](std::string_view text, std::string_view) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
   });

@@ -40,6 +40,10 @@ bool Convert_One(const Convert_Options& options, const std::string& input, const
                              store.Basic_Step);
     return false;
   }
+  // A BASIC data file is already what the target gets; a fitted model keeps
+  // every face it saves.
+  if (!request.shape.Any() && choice.kind != Input_Kind::Bas)
+    Warn_Faces_Losing_Area(std::cerr, input, Faces_Losing_Area(store), int64_t{store.Nb_Faces} + 1);
   return true;
 }
 

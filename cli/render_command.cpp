@@ -36,10 +36,12 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
 int Run_Render(const Render_Options& options, const More_Formats& more) {
   const Input_Choice choice = Choose_Input_Or_Say(options.input, options.model, more);
   if (!choice.Chosen()) return 2;
-  // A BASIC data file carries only the optimized mesh.
+  // A BASIC data file carries only the optimized mesh; after fitting, the
+  // optimized mesh is what a file would hold.
   const bool bas = choice.kind == Input_Kind::Bas;
+  const bool shaped = Read_Shape_Options(options.model.shape).Any();
   View_Choice view;
-  if (!Read_View_Options(options.view, bas, view)) return 2;  // the option checks have passed
+  if (!Read_View_Options(options.view, bas || shaped, view)) return 2;  // the option checks have passed
   const bool show_normal = view.show_normal;
   if (show_normal && bas) {
     std::cerr << options.input << ": a BASIC data file has no normal mesh; use --mesh optimized\n";
@@ -95,7 +97,8 @@ Command_Run Add_Render_Command(CLI::App& app, const More_Formats& more) {
             return Format_Of(text, format) ? std::string() : "the output must end in .svg or .png";
           },
           "OUT.svg|OUT.png");
-  Add_View_Options(*command, options->view);
+  Add_View_Options(*command, options->view,
+                   "default normal, optimized for BAS or with --up, --fit, --faces or --clean");
   Add_Model_Options(*command, options->model, more, ", for --faces auto");
   command->footer(std::string("Examples:\n"
                               "  stl2bas render cube.stl -o cube.svg\n"

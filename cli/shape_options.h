@@ -28,4 +28,9 @@ Shape_Options Read_Shape_Options(const Shape_Option_Texts& texts);
 // otherwise nothing.
 void Explain_Too_Many_Lines(std::ostream& out, const Target_Report& target, int16_t start, int16_t step);
 
+// After a save without fitting options: when `losing` of the file's `faces`
+// lose their area at one decimal, prints a warning naming how many and the
+// cure; otherwise nothing.
+void Warn_Faces_Losing_Area(std::ostream& out, const std::string& input, int64_t losing, int64_t faces);
+
 extern const char* const Shape_Options_Footer;

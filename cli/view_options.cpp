@@ -29,7 +29,8 @@ bool Parse_Size(std::string_view text, int& width, int& height) {
 
 }  // namespace
 
-std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts& texts) {
+std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts& texts,
+                                           const std::string& mesh_default) {
   std::vector<CLI::Option*> options;
   options.push_back(
       command.add_option("--angles", texts.angles, "Turns about X, Y and Z in whole degrees 0..359 (default 0,0,0)")
@@ -56,13 +57,13 @@ std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts&
   options.push_back(
       command
           .add_option("--mesh", texts.mesh,
-                      "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
+                      "normal (every face) or optimized (front faces only); " + mesh_default)
           ->check(CLI::IsMember({"normal", "optimized"})));
   return options;
 }
 
-bool Read_View_Options(const View_Option_Texts& texts, bool bas_input, View_Choice& view) {
+bool Read_View_Options(const View_Option_Texts& texts, bool optimized_by_default, View_Choice& view) {
   view.zoom = texts.zoom;
-  view.show_normal = texts.mesh.empty() ? !bas_input : texts.mesh == "normal";
+  view.show_normal = texts.mesh.empty() ? !optimized_by_default : texts.mesh == "normal";
   return Parse_Angles(texts.angles, view.angles) && Parse_Size(texts.size, view.width, view.height);
 }

@@ -30,9 +30,12 @@ struct View_Choice {
   bool show_normal = true;
 };
 
-// Registers the four options with their checks; returns them.
-std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts& texts);
+// Registers the four options with their checks; returns them. `mesh_default`
+// ends the help of --mesh, saying which mesh is drawn without it.
+std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts& texts,
+                                           const std::string& mesh_default = "default normal, optimized for BAS");
 
-// The options as given; `bas_input`: the input is a BASIC data file, whose
-// default is the optimized mesh. False only for texts that fail the checks.
-bool Read_View_Options(const View_Option_Texts& texts, bool bas_input, View_Choice& view);
+// The options as given; without --mesh the optimized mesh is drawn when
+// `optimized_by_default` (a BASIC data file, which has only that one). False
+// only for texts that fail the checks.
+bool Read_View_Options(const View_Option_Texts& texts, bool optimized_by_default, View_Choice& view);

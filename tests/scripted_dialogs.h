@@ -24,4 +24,5 @@ inline void Script_Dialogs(Main_Window& window, std::deque<std::string>& answers
   window.Set_Message_Sink([&messages](std::string_view text, std::string_view title) {
     messages.emplace_back(std::string(text), std::string(title));
   });
+  window.Set_Fit_Chooser([](Fit_Commands&) { return false; });  // the fit dialog: "Keep as read"
 }

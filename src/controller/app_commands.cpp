@@ -9,7 +9,9 @@
 #include "core/progress.h"
 #include "import/input_kind.h"
 #include "model/load_model.h"
+#include "model/model_report.h"
 #include "model/save_model.h"
+#include "shape/target_verdict.h"
 
 namespace {
 
@@ -93,10 +95,20 @@ void App_Commands::Open_Ply() { Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Pl
 
 void App_Commands::Open_Bas() { Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}); }
 
-void App_Commands::Open(const Open_Command& command) {
+bool App_Commands::Open_File(const std::string& path) {
+  switch (Kind_Of_Input(path)) {
+    case Input_Kind::Stl: Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}, &path); return true;
+    case Input_Kind::Ply: Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}, &path); return true;
+    case Input_Kind::Bas: Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}, &path); return true;
+    case Input_Kind::Unsupported: return false;
+  }
+  return false;
+}
+
+void App_Commands::Open(const Open_Command& command, const std::string* path) {
   window_.Enable_Button(Button::Cmd_Save, false);
   const std::string earlier_input = store_.File_Input;
-  store_.File_Input = window_.Choose_File(command.filter, Dialog_Mode::Open, {});
+  store_.File_Input = path ? *path : window_.Choose_File(command.filter, Dialog_Mode::Open, {});
   if (!Has_Extension(store_.File_Input, command.extension)) return;
   const std::string earlier_caption = input_caption_;
   Set_Input_Caption(store_.File_Input);
@@ -132,11 +144,13 @@ void App_Commands::Open(const Open_Command& command) {
   }
   // Whatever a failed read had reached, it leaves no object to draw or save.
   if (!read.ok && read.shown) window_.Show_Message(read.message, kErrorTitle);
+  // The read replaced the model: an earlier fit is gone with it.
+  as_read_.reset();
+  fitted_.reset();
+  loaded_kind_ = store_.Object_Loaded ? command.kind : Input_Kind::Unsupported;
 
   window_.Set_Caption(Label::Lbl_Nb_Faces_Normal, Counter_Text(store_.Nb_Faces));
-  // A BASIC data file has no normal mesh: its points are its only points.
-  int32_t points = command.kind == Input_Kind::Bas ? store_.Nb_Pts_Optimized : store_.Nb_Pts_Normal;
-  window_.Set_Caption(Label::Lbl_Nb_Pts_Normal, Counter_Text(points));
+  window_.Set_Caption(Label::Lbl_Nb_Pts_Normal, Counter_Text(Points_Shown(store_, command.kind)));
   store_.Show_Normal = command.show_normal;
   if (store_.Object_Loaded)
     Redraw();
@@ -146,6 +160,14 @@ void App_Commands::Open(const Open_Command& command) {
   window_.Set_Caption(Label::Lbl_Meshe, command.mesh_text);
   window_.Enable_Button(Button::Cmd_Normal_Meshe, command.show_normal);
   window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
+
+  if (!Can_Fit()) return;
+  // The numbering typed so far, for the lines the file needs; a text out of
+  // range leaves the numbering as it was, which Save will refuse.
+  (void)Set_Line_Numbering(store_, window_.Read_Text(Text_Box::Txt_Basic_Start),
+                           window_.Read_Text(Text_Box::Txt_Basic_Line_Step));
+  const Target_Verdict verdict = Judge(true);
+  if (!verdict.Serves()) Offer_Fit(Fit_Moment::Opened, verdict);
 }
 
 void App_Commands::Show_Normal_Mesh() {
@@ -174,6 +196,10 @@ void App_Commands::Save() {
   if (!numbering.ok) {
     window_.Show_Message(numbering.message, kErrorTitle);
     return;
+  }
+  if (Can_Fit()) {
+    const Target_Verdict verdict = Judge(false);
+    if (!verdict.Keeps_Every_Face() || !verdict.Fits_Lines()) Offer_Fit(Fit_Moment::Saving, Judge(true));
   }
   const Outcome written = Save_Model(store_, store_.File_Output, Shape_Options{});
   if (!written.ok) {
@@ -205,6 +231,109 @@ void App_Commands::Redraw() {
     window_.Clear_Picture();
     window_.Show_Message("Not enough memory to draw the preview", kErrorTitle);
   }
+}
+
+void App_Commands::Fit() {
+  if (!Can_Fit()) return;
+  (void)Set_Line_Numbering(store_, window_.Read_Text(Text_Box::Txt_Basic_Start),
+                           window_.Read_Text(Text_Box::Txt_Basic_Line_Step));
+  Offer_Fit(Fit_Moment::Asked, Judge(true));
+}
+
+bool App_Commands::Can_Fit() const {
+  return store_.Object_Loaded && (loaded_kind_ == Input_Kind::Stl || loaded_kind_ == Input_Kind::Ply);
+}
+
+std::span<const Point3> App_Commands::As_Read_Points() const {
+  if (as_read_) return {as_read_->points.data(), static_cast<size_t>(as_read_->last_point + 1)};
+  return {store_.Pts_Optimized.data(), static_cast<size_t>(store_.Nb_Pts_Optimized + 1)};
+}
+
+std::span<const Face3> App_Commands::As_Read_Faces() const {
+  if (as_read_) return {as_read_->faces.data(), static_cast<size_t>(as_read_->last_face + 1)};
+  return {store_.Faces_Optimized.data(), static_cast<size_t>(store_.Nb_Faces + 1)};
+}
+
+Target_Verdict App_Commands::Judge(bool as_read) {
+  const std::span<const Point3> points =
+      as_read ? As_Read_Points()
+              : std::span<const Point3>(store_.Pts_Optimized.data(), static_cast<size_t>(store_.Nb_Pts_Optimized + 1));
+  const std::span<const Face3> faces =
+      as_read ? As_Read_Faces()
+              : std::span<const Face3>(store_.Faces_Optimized.data(), static_cast<size_t>(store_.Nb_Faces + 1));
+  try {
+    return Judge_Target(points, faces, store_.Basic_Line, store_.Basic_Step, window_.Drawing_Width(),
+                        window_.Drawing_Height());
+  } catch (const std::bad_alloc&) {
+    return {};  // not judged: nothing is offered
+  }
+}
+
+void App_Commands::Offer_Fit(Fit_Moment moment, const Target_Verdict& verdict) {
+  const std::span<const Point3> points = As_Read_Points();
+  const std::span<const Face3> faces = As_Read_Faces();
+  bool fit = false;
+  Fit_Shaped shaped;
+  Outcome outcome;
+  // The last fit's options, when there was one; at a save its faces did not
+  // fit the numbering, so the count is chosen anew.
+  Fit_Choice proposal = Propose_Fit(points, faces, verdict);
+  if (fitted_) {
+    const Fit_Choice faces_anew = proposal;
+    proposal = *fitted_;
+    if (moment == Fit_Moment::Saving) proposal.faces = faces_anew.faces, proposal.legible = faces_anew.legible;
+  }
+  {
+    Fit_Commands fitting(points, faces, store_, moment, verdict, proposal);
+    fit = window_.Offer_Fit(fitting);
+    if (fit) outcome = fitting.Take_Newest(shaped);
+  }
+  if (!fit) {
+    if (as_read_) Restore_As_Read();
+    return;
+  }
+  if (!outcome.ok) {
+    window_.Show_Message(outcome.message, kErrorTitle);
+    return;
+  }
+  Apply_Fit(shaped);
+}
+
+void App_Commands::Apply_Fit(Fit_Shaped& shaped) {
+  if (!as_read_)
+    as_read_ = As_Read_Mesh{std::move(store_.Pts_Optimized), std::move(store_.Faces_Optimized),
+                            store_.Nb_Pts_Optimized, store_.Nb_Faces};
+  // Never larger than the model as read, so the preview's arrays, sized
+  // for that, hold it.
+  store_.Pts_Optimized = std::move(shaped.store.Pts_Optimized);
+  store_.Faces_Optimized = std::move(shaped.store.Faces_Optimized);
+  store_.Nb_Pts_Optimized = shaped.store.Nb_Pts_Optimized;
+  store_.Nb_Faces = shaped.store.Nb_Faces;
+  fitted_ = shaped.choice;
+  Show_Fit_State();
+}
+
+void App_Commands::Restore_As_Read() {
+  store_.Pts_Optimized = std::move(as_read_->points);
+  store_.Faces_Optimized = std::move(as_read_->faces);
+  store_.Nb_Pts_Optimized = as_read_->last_point;
+  store_.Nb_Faces = as_read_->last_face;
+  as_read_.reset();
+  fitted_.reset();
+  Show_Fit_State();
+}
+
+void App_Commands::Show_Fit_State() {
+  const bool fitted = as_read_.has_value();
+  store_.Nb_Faces_Visible = -1;  // culled again at the redraw
+  window_.Set_Caption(Label::Lbl_Nb_Faces_Normal, Counter_Text(store_.Nb_Faces));
+  // A fitted model, like a BASIC data file, has only its own points.
+  window_.Set_Caption(Label::Lbl_Nb_Pts_Normal, Counter_Text(fitted ? store_.Nb_Pts_Optimized : store_.Nb_Pts_Normal));
+  window_.Set_Caption(Label::Lbl_Nb_Pts_Optimized, Counter_Text(store_.Nb_Pts_Optimized));
+  store_.Show_Normal = !fitted;
+  window_.Set_Caption(Label::Lbl_Meshe, fitted ? kOptimizedMesh : kNormalMesh);
+  window_.Enable_Button(Button::Cmd_Normal_Meshe, !fitted);
+  Redraw();
 }
 
 void App_Commands::Set_Input_Caption(const std::string& text) {

@@ -8,13 +8,27 @@
 // Enabled states: Cmd_Save is disabled while an open is in progress and
 // enabled only when the last open loaded an object; Cmd_Normal_Meshe is
 // disabled after a BASIC data open, whose file carries no normal mesh, and
+// after a fit, whose faces are no longer those of the normal mesh, and
 // enabled by an STL or PLY open.
+//
+// Fitting for the Korvane 3D: the dialog "Fit for the Korvane 3D" is offered
+// after an STL or PLY open when the model as read does not serve the target
+// (Judge_Target), at a save that would write faces without area at one
+// decimal or more lines than the numbering leaves, and on demand (Fit). It
+// always starts from the model as read. "Fit" puts the shaped model in
+// place of the optimized mesh: the counters, the preview (of the optimized
+// mesh) and the saved file then show it. "Keep as read" leaves, or puts back,
+// the model as read. Never for a BASIC data file, which is already what the
+// target gets.
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "controller/fit_commands.h"
 #include "controller/window_port.h"
 #include "core/mesh_store.h"
+#include "import/input_kind.h"
 #include "preview/wireframe.h"
 
 class App_Commands {
@@ -43,6 +57,10 @@ class App_Commands {
   void Open_Stl();
   void Open_Ply();
   void Open_Bas();
+  // Opens `path` as the open command of its name's extension would, without
+  // asking for a file (the program's command line); false, doing nothing,
+  // when the name ends in none of STL, PLY and BAS.
+  bool Open_File(const std::string& path);
 
   // The Click of Cmd_Normal_Meshe and Cmd_Optimized_Meshe: write Show_Normal,
   // name the mesh in Lbl_Meshe, and redraw when an object is loaded.
@@ -60,6 +78,13 @@ class App_Commands {
   // loaded.
   void View_Change();
 
+  // "Fit for the Korvane 3D..." of the preview's context menu: offers the
+  // dialog for the loaded STL or PLY model, with the options of its last
+  // fit when it has one.
+  void Fit();
+  // Whether Fit has a model to offer.
+  bool Can_Fit() const;
+
   // Reads the four scroll bars into the view state and shows their values,
   // projects the shown mesh (culling back faces of the optimized mesh),
   // clears Picture1 and draws two segments per face. Callers make sure an
@@ -72,8 +97,26 @@ class App_Commands {
 
  private:
   struct Open_Command;
-  void Open(const Open_Command& command);
+  // Asks for the file unless `path` names it.
+  void Open(const Open_Command& command, const std::string* path = nullptr);
   void Set_Input_Caption(const std::string& text);
+
+  // The optimized mesh as read, kept while a fitted one takes its place.
+  struct As_Read_Mesh {
+    Flat_Array<Point3> points;
+    Flat_Array<Face3> faces;
+    int32_t last_point = -1;
+    int32_t last_face = -1;
+  };
+  std::span<const Point3> As_Read_Points() const;
+  std::span<const Face3> As_Read_Faces() const;
+  // Judges the optimized mesh as the window holds it, or the model as read.
+  Target_Verdict Judge(bool as_read);
+  void Offer_Fit(Fit_Moment moment, const Target_Verdict& verdict);
+  void Apply_Fit(Fit_Shaped& shaped);
+  void Restore_As_Read();
+  // The counters, the mesh shown and its button after a fit or its undoing.
+  void Show_Fit_State();
 
   Window_Port& window_;
   MeshStore store_;
@@ -82,4 +125,8 @@ class App_Commands {
   std::string input_caption_;
   // Kept between redraws so that moving a scroll bar allocates nothing.
   std::vector<Segment> segments_;
+  // The kind of the loaded object (Unsupported: none).
+  Input_Kind loaded_kind_ = Input_Kind::Unsupported;
+  std::optional<As_Read_Mesh> as_read_;  // while a fit is in place
+  std::optional<Fit_Choice> fitted_;     // its choice
 };

@@ -11,6 +11,8 @@
 
 #include "preview/wireframe.h"
 
+class Fit_Commands;
+
 // The labels whose captions the commands set.
 enum class Label {
   Lbl_File_Input,
@@ -75,4 +77,9 @@ class Window_Port {
   virtual void Begin_Progress() = 0;
   virtual bool Update_Progress(std::string_view stage, int percent) = 0;
   virtual void End_Progress() = 0;
+
+  // Shows the dialog "Fit for the Korvane 3D" modally over the fit
+  // commands given, which it starts and stops; true when the user chose "Fit", false for "Keep as
+  // read". A window without the dialog keeps the model as read.
+  virtual bool Offer_Fit(Fit_Commands&) { return false; }
 };

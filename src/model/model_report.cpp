@@ -8,6 +8,14 @@ int32_t Points_Shown(const MeshStore& store, Input_Kind kind) {
   return kind == Input_Kind::Bas ? store.Nb_Pts_Optimized : store.Nb_Pts_Normal;
 }
 
+int64_t Faces_Losing_Area(const MeshStore& store) {
+  try {
+    return Count_Tidy_Losses(store.Valid_Pts_Optimized(), store.Valid_Faces_Optimized()).faces_degenerate;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
 Target_Report Report_Store_Target(const MeshStore& store, const Bas_Format& format) {
   return Report_Target(store.Valid_Pts_Optimized(), store.Valid_Faces_Optimized(), store.Basic_Line,
                        store.Basic_Step, format);

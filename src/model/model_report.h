@@ -41,6 +41,11 @@ int32_t Points_Shown(const MeshStore& store, Input_Kind kind);
 Model_Report Report_Model(const MeshStore& store, const Model_Result& result, const Input_Choice& choice,
                           const Shape_Options& shape);
 
+// How many faces of the optimized mesh lose their area at one decimal, the
+// tenths the file holds; 0 when memory runs out counting them (a warning
+// left out, not a failure).
+int64_t Faces_Losing_Area(const MeshStore& store);
+
 // The lines the optimized mesh's file in `format` needs, and those the
 // store's numbering leaves room for (-1: no limit).
 Target_Report Report_Store_Target(const MeshStore& store, const Bas_Format& format = {});

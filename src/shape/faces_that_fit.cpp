@@ -12,15 +12,16 @@ struct Try {
   size_t max_faces = 0;
   Reduced_Faces reduced;
   Tidy_Result tidy;
+  Fit_Transform fit;
   int64_t lines = 0;
 };
 
 Try Try_Limit(std::span<const Point3> points, std::span<const Face3> faces, size_t max_faces, int16_t start,
-              int16_t step, const Bas_Format& format) {
+              int16_t step, double fit_size, const Bas_Format& format) {
   Try t;
   t.max_faces = max_faces;
   t.reduced = Reduce_Faces(points, faces, max_faces);
-  t.tidy = Tidy_Mesh(points, t.reduced.faces);
+  t.tidy = Fit_And_Tidy(points, t.reduced.faces, fit_size, t.fit);
   t.lines = Count_Bas_Lines(t.tidy.points, t.tidy.faces, start, step, format);
   return t;
 }
@@ -31,6 +32,7 @@ Faces_That_Fit Chosen(Try&& t, int64_t available) {
   result.max_faces = t.max_faces;
   result.reduced = std::move(t.reduced);
   result.tidy = std::move(t.tidy);
+  result.fit = t.fit;
   result.lines_needed = t.lines;
   result.lines_available = available;
   return result;
@@ -39,10 +41,10 @@ Faces_That_Fit Chosen(Try&& t, int64_t available) {
 }  // namespace
 
 Faces_That_Fit Find_Faces_That_Fit(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
-                                   int16_t step, const Bas_Format& format) {
+                                   int16_t step, double fit_size, const Bas_Format& format) {
   const int64_t available = Available_Bas_Lines(start, step);
   const size_t all = faces.size();
-  Try whole = Try_Limit(points, faces, all, start, step, format);
+  Try whole = Try_Limit(points, faces, all, start, step, fit_size, format);
   if (Lines_Fit(whole.lines, available)) return Chosen(std::move(whole), available);
 
   // Lines grow about in step with the faces (and the points they use): a
@@ -58,14 +60,14 @@ Faces_That_Fit Find_Faces_That_Fit(std::span<const Point3> points, std::span<con
   int64_t lo_lines = kFixedLines, hi_lines = whole.lines;
   Try best;
   size_t guess = std::min(all - 1, static_cast<size_t>((available - kFixedLines) / per_face * 1.2) + 16);
-  Try above = Try_Limit(points, faces, guess, start, step, format);
+  Try above = Try_Limit(points, faces, guess, start, step, fit_size, format);
   while (Lines_Fit(above.lines, available)) {
     lo = guess;
     lo_lines = above.lines;
     best = std::move(above);
     if (guess == all - 1) return Chosen(std::move(best), available);
     guess = std::min(all - 1, guess + guess / 2 + 16);
-    above = Try_Limit(points, faces, guess, start, step, format);
+    above = Try_Limit(points, faces, guess, start, step, fit_size, format);
   }
   hi = guess;
   hi_lines = above.lines;
@@ -83,7 +85,7 @@ Faces_That_Fit Find_Faces_That_Fit(std::span<const Point3> points, std::span<con
     }
     next = std::clamp(next, lo + 1, hi - 1);
     const size_t before = hi - lo;
-    Try t = Try_Limit(points, source, next, start, step, format);
+    Try t = Try_Limit(points, source, next, start, step, fit_size, format);
     if (Lines_Fit(t.lines, available)) {
       lo = next;
       lo_lines = t.lines;

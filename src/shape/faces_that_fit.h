@@ -16,6 +16,7 @@
 
 #include "core/mesh_store.h"
 #include "export/bas_format.h"
+#include "shape/fit_to_size.h"
 #include "shape/reduce_faces.h"
 #include "shape/tidy_mesh.h"
 
@@ -24,10 +25,13 @@ struct Faces_That_Fit {
   size_t max_faces = 0;  // the limit chosen (the unreduced face count when all fit)
   Reduced_Faces reduced;
   Tidy_Result tidy;  // the mesh to save: it fits
+  Fit_Transform fit;  // what moved and scaled the points to `tidy`'s
   int64_t lines_needed = 0;
   int64_t lines_available = -1;
 };
 
-// `format` is the file's (the keyword case, the line length, the viewer).
+// With `fit_size` above 0, each reduced mesh is fitted to that size before
+// it is tidied and its lines counted (Fit_And_Tidy). `format` is the file's
+// (the keyword case, the line length, the viewer).
 Faces_That_Fit Find_Faces_That_Fit(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
-                                   int16_t step, const Bas_Format& format = {});
+                                   int16_t step, double fit_size = 0, const Bas_Format& format = {});

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 Bounds3 Bounds_Of(std::span<const Point3> points) {
   Bounds3 box;
@@ -21,6 +23,17 @@ Bounds3 Bounds_Of(std::span<const Point3> points) {
   }
   box.empty = !(seen[0] || seen[1] || seen[2]);
   return box;
+}
+
+Bounds3 Bounds_Of_Faces(std::span<const Point3> points, std::span<const Face3> faces) {
+  std::vector<uint8_t> named(points.size(), 0);
+  auto within = [&](int32_t corner) { return corner >= 0 && static_cast<size_t>(corner) < points.size(); };
+  for (const Face3& f : faces)
+    if (within(f.A) && within(f.B) && within(f.C)) named[f.A] = named[f.B] = named[f.C] = 1;
+  std::vector<Point3> used;
+  for (size_t i = 0; i < points.size(); ++i)
+    if (named[i]) used.push_back(points[i]);
+  return Bounds_Of(used);
 }
 
 double Largest_Extent(const Bounds3& bounds) {
@@ -43,4 +56,14 @@ void Apply_Fit(std::span<Point3> points, const Fit_Transform& fit) {
     p.Y = static_cast<float>((p.Y - fit.centre[1]) * fit.scale);
     p.Z = static_cast<float>((p.Z - fit.centre[2]) * fit.scale);
   }
+}
+
+Tidy_Result Fit_And_Tidy(std::span<const Point3> points, std::span<const Face3> faces, double size,
+                         Fit_Transform& fit) {
+  fit = {};
+  if (size <= 0) return Tidy_Mesh(points, faces);
+  fit = Fit_To_Size(Bounds_Of_Faces(points, faces), size);
+  std::vector<Point3> fitted(points.begin(), points.end());
+  Apply_Fit(fitted, fit);
+  return Tidy_Mesh(fitted, faces);
 }

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "core/mesh_store.h"
+#include "shape/tidy_mesh.h"
 
 // The box around the finite coordinates of the points (a coordinate that is
 // infinite or not a number is left out). `empty` when there is none.
@@ -17,6 +18,9 @@ struct Bounds3 {
 };
 
 Bounds3 Bounds_Of(std::span<const Point3> points);
+// The box around the points that `faces` name (a corner outside `points` is
+// left out): after a reduction, the model that is kept.
+Bounds3 Bounds_Of_Faces(std::span<const Point3> points, std::span<const Face3> faces);
 
 // The largest side of the box (0 for an empty box).
 double Largest_Extent(const Bounds3& bounds);
@@ -32,3 +36,11 @@ struct Fit_Transform {
 Fit_Transform Fit_To_Size(const Bounds3& bounds, double size);
 
 void Apply_Fit(std::span<Point3> points, const Fit_Transform& fit);
+
+// The faces' mesh as the file will hold it: with `size` above 0 first
+// fitted so that the box of the points the faces name has that largest
+// side (so a reduced model is as large as asked, whatever points the
+// reduction dropped), then tidied (Tidy_Mesh). `fit` is the move and scale
+// applied (none when `size` is 0).
+Tidy_Result Fit_And_Tidy(std::span<const Point3> points, std::span<const Face3> faces, double size,
+                         Fit_Transform& fit);

@@ -8,6 +8,7 @@
 
 #include "shape/faces_that_fit.h"
 #include "shape/fit_to_size.h"
+#include "shape/legible_faces.h"
 #include "shape/reduce_faces.h"
 #include "shape/tidy_mesh.h"
 
@@ -20,30 +21,43 @@ void Replace_Entries(Flat_Array<T>& array, const std::vector<T>& entries) {
 }
 
 Outcome Shape(MeshStore& store, const Shape_Options& options, Shape_Report& report) {
-  Turn_And_Fit(store, options);
+  // A reduced model is fitted once it is reduced, by the box of what it
+  // keeps: the reduction may drop the points that made the box.
+  const bool reducing = options.face_limit != Face_Limit::None;
+  Shape_Options turn = options;
+  if (reducing) turn.fit_size = 0;
+  Turn_And_Fit(store, turn);
   std::span<Point3> points = store.Valid_Pts_Optimized();
   std::span<Face3> faces = store.Valid_Faces_Optimized();
 
   Tidy_Result tidy;
-  if (options.face_limit == Face_Limit::None) {
+  if (!reducing) {
     tidy = Tidy_Mesh(points, faces);
   } else {
     report.reduced = true;
     report.faces_before = static_cast<int64_t>(faces.size());
     Reduced_Faces reduced;
+    Fit_Transform fit;
     if (options.face_limit == Face_Limit::Count) {
       report.faces_target = static_cast<int64_t>(options.max_faces);
       reduced = Reduce_Faces(points, faces, options.max_faces);
-      tidy = Tidy_Mesh(points, reduced.faces);
+      tidy = Fit_And_Tidy(points, reduced.faces, options.fit_size, fit);
     } else {
-      Faces_That_Fit chosen = Find_Faces_That_Fit(points, faces, store.Basic_Line, store.Basic_Step, options.format);
+      const int16_t start = store.Basic_Line, step = store.Basic_Step;
+      Faces_That_Fit chosen =
+          options.face_limit == Face_Limit::Legible
+              ? Legible_Faces_That_Fit(points, faces, start, step, options.fit_size, options.format)
+              : Find_Faces_That_Fit(points, faces, start, step, options.fit_size, options.format);
       if (!chosen.found)
-        return Outcome::Failure("Not even one face fits the BASIC line numbers from " +
-                                std::to_string(store.Basic_Line) + " by " + std::to_string(store.Basic_Step));
+        return Outcome::Failure("Not even one face fits the BASIC line numbers from " + std::to_string(start) +
+                                " by " + std::to_string(step));
       report.faces_target = static_cast<int64_t>(chosen.max_faces);
       reduced = std::move(chosen.reduced);
       tidy = std::move(chosen.tidy);
+      fit = chosen.fit;
     }
+    // The normal mesh moves with the optimized one.
+    if (options.fit_size > 0) Apply_Fit(store.Valid_Pts_Normal(), fit);
     report.simplify_error = reduced.error;
     report.sloppy = reduced.sloppy;
     report.faces_achieved = static_cast<int64_t>(tidy.faces.size());

@@ -1,8 +1,10 @@
 #pragma once
 // Fitting a loaded mesh for the Korvane 3D, after the read and the merge:
 // turn it upright, fit it to a size, reduce its faces, then tidy it as the
-// BASIC data file will hold it, in that order, each step only when asked
-// for. The tidy step follows whenever any of the others is asked for.
+// BASIC data file will hold it, each step only when asked for. The tidy
+// step follows whenever any of the others is asked for. A reduced model is
+// fitted after its reduction, by the box of the points it keeps, so that
+// its largest side is the size asked for (Fit_And_Tidy).
 //
 // The turn and the fit move the normal and the optimized mesh alike, so
 // either view shows the same model. Reducing and tidying change only the
@@ -23,7 +25,10 @@
 #include "export/bas_format.h"
 #include "shape/turn_upright.h"
 
-enum class Face_Limit { None, Count, Fit_Line_Numbers };
+// No reduction; at most max_faces; the most faces whose file fits the line
+// numbers; as many as draw legibly (Legible_Faces_That_Fit), within the line
+// numbers too.
+enum class Face_Limit { None, Count, Fit_Line_Numbers, Legible };
 
 struct Shape_Options {
   bool turn = false;

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -22,6 +23,7 @@
 #include <limits>
 
 #include "ui/dialog_filter.h"
+#include "ui/fit_dialog.h"
 #include "ui/focus_scroll_bar.h"
 #include "ui/path_label.h"
 #include "ui/picture_box.h"
@@ -233,6 +235,17 @@ Main_Window::Main_Window(QWidget* parent)
   connect(cmd_normal, &QPushButton::clicked, this, [this] { commands_.Show_Normal_Mesh(); });
   connect(cmd_optimized, &QPushButton::clicked, this, [this] { commands_.Show_Optimized_Mesh(); });
   connect(cmd_save, &QPushButton::clicked, this, [this] { commands_.Save(); });
+  // The preview's context menu offers the fit dialog for the model shown.
+  auto* menu = new QMenu(this);
+  menu->setObjectName("Picture1_Menu");
+  QAction* fit = menu->addAction("Fit for the Korvane 3D...");
+  fit->setObjectName("Act_Fit");
+  picture_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(picture_, &QWidget::customContextMenuRequested, this, [this, menu, fit](const QPoint& at) {
+    fit->setEnabled(commands_.Can_Fit());
+    menu->popup(picture_->mapToGlobal(at));
+  });
+  connect(fit, &QAction::triggered, this, [this] { commands_.Fit(); });
   // valueChanged follows both a drag (every move) and a click or key.
   for (QScrollBar* bar : scroll_bars_)
     connect(bar, &QScrollBar::valueChanged, this, [this] { Request_View_Change(); });
@@ -336,6 +349,12 @@ void Main_Window::Show_Message(std::string_view text, std::string_view title) {
     grid->addItem(new QSpacerItem(kMessageWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
   box.exec();
+}
+
+bool Main_Window::Offer_Fit(Fit_Commands& fit) {
+  if (fit_chooser_) return fit_chooser_(fit);
+  Fit_Dialog dialog(fit, picture_->size(), this);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void Main_Window::Begin_Progress() { progress_ = std::make_unique<Read_Progress>(this, progress_delay_); }

@@ -41,6 +41,11 @@ class Main_Window : public QWidget, public Window_Port {
   // How long a read runs before its progress dialog may appear; tests set 0
   // to see it on any read that reports progress.
   void Set_Progress_Delay(std::chrono::milliseconds delay) { progress_delay_ = delay; }
+  // Answers the fit dialog instead of showing it ("Fit" when it returns
+  // true), for tests and benchmarks; an empty function brings back the
+  // real dialog.
+  using Fit_Chooser = std::function<bool(Fit_Commands& fit)>;
+  void Set_Fit_Chooser(Fit_Chooser chooser) { fit_chooser_ = std::move(chooser); }
 
   App_Commands& Commands() { return commands_; }
 
@@ -58,6 +63,7 @@ class Main_Window : public QWidget, public Window_Port {
   void Begin_Progress() override;
   bool Update_Progress(std::string_view stage, int percent) override;
   void End_Progress() override;
+  bool Offer_Fit(Fit_Commands& fit) override;
 
  protected:
   // Closing the window ends the program.
@@ -78,6 +84,7 @@ class Main_Window : public QWidget, public Window_Port {
   QString dialog_folder_;  // where the file dialog opens next
   File_Chooser chooser_;
   Message_Sink message_sink_;
+  Fit_Chooser fit_chooser_;
   // A read that lasts a fifth of a second shows its progress.
   std::chrono::milliseconds progress_delay_{200};
   std::unique_ptr<Read_Progress> progress_;  // while a read runs
