@@ -9,6 +9,7 @@
 #include "export/write_bas.h"
 #include "input_choice.h"
 #include "prepare_mesh.h"
+#include "reading_options.h"
 #include "shape_options.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct Convert_Options {
   std::string start = "10";
   std::string step = "1";
   std::string from;
+  uint64_t memory = 0;
   Shape_Option_Texts shape;
 };
 
@@ -58,6 +60,7 @@ int Run_Convert(const Convert_Options& options) {
   for (const std::string& input : options.inputs) {
     kinds.push_back(Choose_Input(input, options.from));
     if (!kinds.back().Chosen()) return 2;
+    kinds.back().memory_limit = options.memory;
     if (input == "-" && options.output.empty()) {
       std::cerr << "standard input (-) is written with -o FILE (or -o - for standard output)\n";
       return 2;
@@ -107,9 +110,9 @@ Command_Run Add_Convert_Command(CLI::App& app) {
   directory->check(not_empty, "DIR");
   output->excludes(directory);
   directory->excludes(output);
-  command->add_option("--start", options->start, "First BASIC line number (default 10)");
-  command->add_option("--step", options->step, "Line number step (default 1)");
+  Add_Line_Number_Options(*command, options->start, options->step);
   Add_From_Option(*command, options->from);
+  Add_Memory_Option(*command, options->memory);
   Add_Shape_Options(*command, options->shape);
   command->footer(std::string("Examples:\n"
                               "  stl2bas convert cube.stl -o cube.bas\n"

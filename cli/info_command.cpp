@@ -11,6 +11,7 @@
 #include "core/line_numbering.h"
 #include "import/read_input.h"
 #include "input_choice.h"
+#include "reading_options.h"
 #include "shape/target_report.h"
 #include "shape/tidy_mesh.h"
 #include "shape_options.h"
@@ -24,6 +25,7 @@ struct Info_Options {
   std::string from;
   std::string start = "10";
   std::string step = "1";
+  uint64_t memory = 0;
   Shape_Option_Texts shape;
 };
 
@@ -166,8 +168,9 @@ void Print_Target_Text(std::ostream& out, const Target_Info& info) {
 }
 
 int Run_Info(const Info_Options& options) {
-  const Input_Choice choice = Choose_Input(options.input, options.from);
+  Input_Choice choice = Choose_Input(options.input, options.from);
   if (!choice.Chosen()) return 2;
+  choice.memory_limit = options.memory;
   const Input_Kind kind = choice.kind;
   MeshStore store;
   store.File_Input = options.input;
@@ -245,8 +248,8 @@ Command_Run Add_Info_Command(CLI::App& app) {
   command->add_flag("--json", options->json, "Print one JSON object");
   command->add_flag("--dump", options->dump, "With --json: add the points and faces of each mesh");
   Add_From_Option(*command, options->from);
-  command->add_option("--start", options->start, "First BASIC line number of the file (default 10)");
-  command->add_option("--step", options->step, "Line number step (default 1)");
+  Add_Line_Number_Options(*command, options->start, options->step, " of the file");
+  Add_Memory_Option(*command, options->memory);
   Add_Shape_Options(*command, options->shape);
   command->footer(std::string("Examples:\n"
                               "  stl2bas info cube.stl\n"

@@ -68,6 +68,7 @@ Outcome Read_Chosen_Input(MeshStore& store, const Input_Choice& choice) {
   if (choice.scene_format.empty()) return Read_Input(store, choice.kind);
   Scene_Input scene;
   scene.format = choice.scene_format;
+  scene.memory_limit = choice.memory_limit;
   if (store.File_Input != "-") scene.folder = std::filesystem::path(store.File_Input).parent_path().string();
   if (store.File_Input != "-" && scene.folder.empty()) scene.folder = ".";
   const Mesh_Reader reader = [&scene](Byte_Source& source, const std::string& name, Mesh_Arrays& mesh,

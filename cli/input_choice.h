@@ -6,6 +6,7 @@
 // ...) chooses that library. --from names the kind instead, and is required
 // for "-" (standard input), which has no name to go by.
 
+#include <cstdint>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -18,6 +19,8 @@ struct Input_Choice {
   Input_Kind kind = Input_Kind::Unsupported;
   // A format of the general mesh library ("obj"); empty for our own kinds.
   std::string scene_format;
+  // The memory the library may take for the input (--memory); 0: as its size allows.
+  uint64_t memory_limit = 0;
 
   bool Chosen() const { return kind != Input_Kind::Unsupported || !scene_format.empty(); }
   // "stl", "ply", "bas", or the library's format.

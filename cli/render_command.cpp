@@ -10,6 +10,7 @@
 #include "export/file_sink.h"
 #include "input_choice.h"
 #include "prepare_mesh.h"
+#include "reading_options.h"
 #include "preview/png_picture.h"
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
@@ -36,6 +37,7 @@ struct Render_Options {
   std::string from;
   std::string start = "10";
   std::string step = "1";
+  uint64_t memory = 0;
   Shape_Option_Texts shape;
 };
 
@@ -76,8 +78,9 @@ bool Format_Of(std::string_view output, Picture_Format& format) {
 int Draw_Picture(const Render_Options& options, const Input_Choice& kind, bool show_normal, const char*& doing);
 
 int Run_Render(const Render_Options& options) {
-  const Input_Choice kind = Choose_Input(options.input, options.from);
+  Input_Choice kind = Choose_Input(options.input, options.from);
   if (!kind.Chosen()) return 2;
+  kind.memory_limit = options.memory;
   // A BASIC data file carries only the optimized mesh.
   const bool bas = kind.kind == Input_Kind::Bas;
   const bool show_normal = options.mesh.empty() ? !bas : options.mesh == "normal";
@@ -181,8 +184,8 @@ Command_Run Add_Render_Command(CLI::App& app) {
                    "normal (every face) or optimized (front faces only); default normal, optimized for BAS")
       ->check(CLI::IsMember({"normal", "optimized"}));
   Add_From_Option(*command, options->from);
-  command->add_option("--start", options->start, "First BASIC line number, for --faces auto (default 10)");
-  command->add_option("--step", options->step, "Line number step, for --faces auto (default 1)");
+  Add_Line_Number_Options(*command, options->start, options->step, ", for --faces auto");
+  Add_Memory_Option(*command, options->memory);
   Add_Shape_Options(*command, options->shape);
   command->footer(std::string("Examples:\n"
                               "  stl2bas render cube.stl -o cube.svg\n"

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "controller/app_commands.h"
+#include "core/line_numbering.h"
 
 namespace {
 
@@ -574,7 +575,11 @@ TEST_P(FailedReadTest, LeavesNothingToDrawOrSave) {
   EXPECT_FALSE(window.enabled[Button::Cmd_Save]);
   EXPECT_EQ(Caption(Label::Lbl_File_Input), path);
   EXPECT_EQ(Caption(Label::Lbl_Nb_Faces_Normal), std::to_string(Store().Nb_Faces));
-  EXPECT_EQ(Caption(Label::Lbl_Nb_Pts_Optimized), std::to_string(Store().Nb_Pts_Optimized));
+  // No counter shows the earlier cube's points: a read that failed before
+  // its merge made no optimized mesh (-1, no last index).
+  EXPECT_EQ(Caption(Label::Lbl_Nb_Pts_Optimized), command == "bas" ? std::to_string(Store().Nb_Pts_Optimized) : "-1");
+  EXPECT_EQ(Caption(Label::Lbl_Nb_Pts_Normal),
+            std::to_string(command == "bas" ? Store().Nb_Pts_Optimized : Store().Nb_Pts_Normal));
 
   int paints = window.clears + window.draws;
   window.values[Scroll_Bar::HScroll_X] = 30;
@@ -821,6 +826,10 @@ class FailedSaveTest : public CommandsTest, public ::testing::WithParamInterface
 TEST_P(FailedSaveTest, ShowsWhyAndKeepsTheOldFile) {
   const Failed_Save_Case& c = GetParam();
   Open_Stl(Write("cube.stl", Cube_Stl()));
+  // The output label names the last file written, never one that was not.
+  Save(Path("earlier.bas"));
+  ASSERT_EQ(Caption(Label::Lbl_File_Output), Path("earlier.bas"));
+  window.messages.clear();
   std::string out = c.folder_missing ? Path("no such folder/cube.bas") : Write("cube.bas", "old text\r\n");
   window.texts[Text_Box::Txt_Basic_Start] = c.start_text;
   window.texts[Text_Box::Txt_Basic_Line_Step] = c.step_text;
@@ -829,12 +838,14 @@ TEST_P(FailedSaveTest, ShowsWhyAndKeepsTheOldFile) {
   ASSERT_EQ(window.messages.size(), 1u);
   std::string expected = c.message;
   if (expected == "<cannot write>") expected = "Cannot write file: " + out;
+  if (expected == "<step below one>") expected = kStep_Below_One;
   EXPECT_EQ(window.messages[0].first, expected);
   EXPECT_EQ(window.messages[0].second, "E.R.R.O.R");
   if (c.folder_missing)
     EXPECT_FALSE(fs::exists(out));
   else
     EXPECT_EQ(Read(out), "old text\r\n");
+  EXPECT_EQ(Caption(Label::Lbl_File_Output), Path("earlier.bas"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -846,7 +857,12 @@ INSTANTIATE_TEST_SUITE_P(
                          "Basic Line Start and Step must lie between -32768 and 32767"},
         // 32760 + 10 already passes 32767 on the second line.
         Failed_Save_Case{"LineNumbersRunOut", "32760", "10", false, "Too many lines for the BASIC line numbers"},
-        Failed_Save_Case{"FolderMissing", "10", "1", true, "<cannot write>"}),
+        Failed_Save_Case{"FolderMissing", "10", "1", true, "<cannot write>"},
+        // A step below 1 numbers lines alike or downward: no BASIC reads
+        // that file back in order.
+        Failed_Save_Case{"StepZero", "10", "0", false, "<step below one>"},
+        Failed_Save_Case{"StepRoundingToZero", "10", "0.5", false, "<step below one>"},
+        Failed_Save_Case{"StepNegative", "100", "-1", false, "<step below one>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
