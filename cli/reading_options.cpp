@@ -26,14 +26,14 @@ void Add_Line_Number_Options(CLI::App& command, std::string& start, std::string&
       ->check(
           [](const std::string& text) {
             double value = 0;
-            return Is_Number(text, value) ? std::string() : "--start is not a number: " + text;
+            return Is_Number(text, value) ? std::string() : "not a number: " + text;
           },
           "NUMBER");
   command.add_option("--step", step, "Line number step, 1 or more" + purpose + " (default 1)")
       ->check(
           [](const std::string& text) {
             double value = 0;
-            if (!Is_Number(text, value)) return "--step is not a number: " + text;
+            if (!Is_Number(text, value)) return "not a number: " + text;
             // Rounded half to even, as the numbering reads it.
             return std::nearbyint(value) < 1 ? std::string(kStep_Below_One) : std::string();
           },

@@ -51,7 +51,9 @@ Outcome Read(MeshStore& store, const std::string& format, Byte_Source& source) {
   store.File_Input = "fuzz-input." + format;
   const Mesh_Reader reader = [&format](Byte_Source& bytes, const std::string& name, Mesh_Arrays& mesh,
                                        Progress* progress) {
-    return Read_Scene(bytes, name, mesh, progress, Scene_Input{format, "", 0});
+    // A second of processor time, not the three a small file gets: mutated
+    // files on which the library loops are common, and each costs its limit.
+    return Read_Scene(bytes, name, mesh, progress, Scene_Input{format, "", 0, 1});
   };
   return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, source);
 }

@@ -253,7 +253,8 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
   // parser, for one, writes outside its memory on some malformed files, and
   // its SMD and COB loaders loop on some files of a few hundred bytes (both
   // found by fuzzing).
-  const Isolation_Limits limits = Scene_Limits(bytes, input.memory_limit);
+  Isolation_Limits limits = Scene_Limits(bytes, input.memory_limit);
+  if (input.cpu_seconds > 0) limits.cpu_seconds = limits.cpu_ceiling = input.cpu_seconds;
   std::string packed;
   const Isolated_End end = Run_Isolated(
       [&] {

@@ -32,6 +32,8 @@ struct Scene_Input {
   // The memory the library may take for this input, in bytes; 0: as its
   // size allows (scene_bytes.h).
   uint64_t memory_limit = 0;
+  // The processor time it may take, in seconds; 0: as its size allows.
+  unsigned cpu_seconds = 0;
 };
 
 // Reads every byte of `source` and hands them to the library, which runs in

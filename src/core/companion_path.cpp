@@ -22,7 +22,8 @@ bool Lies_Below(const fs::path& path, const fs::path& folder) {
 }  // namespace
 
 Companion_Path Resolve_Companion(const std::string& folder, std::string_view name) {
-  const std::string quoted = "\"" + std::string(name) + "\"";
+  std::string quoted = "\"";
+  quoted.append(name).append("\"");
   if (folder.empty()) return {{}, quoted + " is not read: an input from standard input has no folder to read it from"};
   if (name.empty()) return {{}, "an empty file name is not read"};
   const fs::path named{std::string(name)};
