@@ -49,8 +49,14 @@ std::vector<std::string> Program_Arguments(int argc, char** argv) { return {argv
 // ---- Standard streams -----------------------------------------------------
 
 // Standard C++ cannot change the mode of an open stream; where text and
-// binary differ, the system has its own platform file.
-void Use_Binary_Standard_Streams() {}
+// binary differ, the system has its own platform file. A write to a pipe
+// whose reader has gone fails instead of ending the program, where the
+// system has such a signal (standard C++ names none).
+void Use_Binary_Standard_Streams() {
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
 
 bool Write_Standard_Output(const char* data, size_t size) {
   if (size > 0 && std::fwrite(data, 1, size, stdout) != size) return false;
