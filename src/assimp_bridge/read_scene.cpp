@@ -14,10 +14,11 @@
 #include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
-#endif
 
 #include "assimp_bridge/companion_files.h"
 #include "assimp_bridge/scene_bytes.h"
+#endif
+
 #include "core/flat_array.h"
 #include "core/platform.h"
 #include "core/parse_number.h"
