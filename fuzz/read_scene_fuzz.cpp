@@ -11,6 +11,7 @@
 #include "check_preview.h"
 #include "check_store.h"
 #include "core/byte_source.h"
+#include "fuzz_file.h"
 #include "import/read_input.h"
 #include "assimp_bridge/read_scene.h"
 #include "stream_source.h"
@@ -21,18 +22,6 @@
 // allocations and still reports ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libassimp.so\n"; }
 
-namespace {
-
-Outcome Read(MeshStore& store, const std::string& format, Byte_Source& source) {
-  store.File_Input = "fuzz-input." + format;
-  const Mesh_Reader reader = [&format](Byte_Source& bytes, const std::string& name, Mesh_Arrays& mesh,
-                                       Progress* progress) {
-    return Read_Scene(bytes, name, mesh, progress, Scene_Input{format, ""});
-  };
-  return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, source);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -43,10 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MeshStore streamed = store;
   Memory_Source memory(bytes);
   Stream_Source stream(bytes);
-  const Outcome outcome = Read(store, format, memory);
+  const Outcome outcome = Read_Fuzz_Scene(store, format, memory);
   Check_Outcome(store, outcome);
   if (outcome.ok) Check_Mesh_Read(store);
-  Check_Same_Read(store, outcome, streamed, Read(streamed, format, stream), true);
+  Check_Same_Read(store, outcome, streamed, Read_Fuzz_Scene(streamed, format, stream), true);
   Check_Preview(store, true);
   return 0;
 }

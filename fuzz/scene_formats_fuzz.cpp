@@ -13,6 +13,7 @@
 #include "assimp_bridge/read_scene.h"
 #include "check_preview.h"
 #include "check_store.h"
+#include "fuzz_file.h"
 #include "import/read_input.h"
 #include "stream_source.h"
 
@@ -20,15 +21,6 @@
 extern "C" const char* __lsan_default_suppressions() { return "leak:libassimp.so\n"; }
 
 namespace {
-
-Outcome Read(MeshStore& store, const std::string& format, Byte_Source& source) {
-  store.File_Input = "fuzz-input." + format;
-  const Mesh_Reader reader = [&format](Byte_Source& bytes, const std::string& name, Mesh_Arrays& mesh,
-                                       Progress* progress) {
-    return Read_Scene(bytes, name, mesh, progress, Scene_Input{format, "", 0, 1});
-  };
-  return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, source);
-}
 
 bool Ran_Out_Of_Time(const Outcome& outcome) { return outcome.message.find("ran for longer") != std::string::npos; }
 
@@ -47,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MeshStore store, streamed;
   store.Object_Loaded = streamed.Object_Loaded = true;  // as an earlier load left it
   Memory_Source memory(bytes);
-  const Outcome outcome = Read(store, format, memory);
+  const Outcome outcome = Read_Fuzz_Scene(store, format, memory, 1);
   Check_Outcome(store, outcome);
   if (outcome.ok) Check_Mesh_Read(store);
   Check_Preview(store, true);
@@ -56,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         << input;
   if (Ran_Out_Of_Time(outcome) || std::hash<std::string_view>{}(input) % 8 != 0) return 0;
   Stream_Source stream(bytes);
-  const Outcome piped = Read(streamed, format, stream);
+  const Outcome piped = Read_Fuzz_Scene(streamed, format, stream, 1);
   if (!Ran_Out_Of_Time(piped)) Check_Same_Read(store, outcome, streamed, piped, true);
   return 0;
 }
