@@ -1,5 +1,7 @@
 #include "model_options.h"
 
+#include "reading_options.h"
+
 void Add_Model_Options(CLI::App& command, Model_Options& options, const More_Formats& more,
                        const std::string& numbering_note) {
   command
@@ -11,8 +13,8 @@ void Add_Model_Options(CLI::App& command, Model_Options& options, const More_For
             return Reads_Kind(value, more) ? std::string() : "not a mesh format stl2bas reads: " + value;
           },
           "FORMAT"));
-  command.add_option("--start", options.start, "First BASIC line number" + numbering_note + " (default 10)");
-  command.add_option("--step", options.step, "Line number step" + numbering_note + " (default 1)");
+  Add_Line_Number_Options(command, options.start, options.step, numbering_note);
+  Add_Memory_Option(command, options.memory);
   Add_Shape_Options(command, options.shape);
 }
 
@@ -29,6 +31,7 @@ Model_Request Model_Request_For(const Input_Choice& choice, const Model_Options&
   request.more = &more;
   request.start = options.start;
   request.step = options.step;
+  request.memory_limit = options.memory;
   request.shape = Read_Shape_Options(options.shape);
   return request;
 }

@@ -2,7 +2,8 @@
 // The options every command takes about the model it reads: --from (the
 // input's kind, instead of its name; required for "-", standard input),
 // --start and --step (the BASIC line numbering, read as the window reads its
-// two text boxes), and the options that fit the model for the target.
+// two text boxes), --memory (what reading an assimp format may take), and
+// the options that fit the model for the target.
 
 #include <iostream>
 #include <string>
@@ -18,6 +19,7 @@ struct Model_Options {
   std::string from;
   std::string start = "10";
   std::string step = "1";
+  uint64_t memory = 0;  // bytes a further format's reader may take (--memory); 0: as the input allows
   Shape_Option_Texts shape;
 };
 

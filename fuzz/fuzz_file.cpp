@@ -5,6 +5,8 @@
 #include <iterator>
 #include <unistd.h>
 
+#include "assimp_bridge/read_scene.h"
+#include "import/read_off.h"
 #include "core/byte_source.h"
 #include "import/read_input.h"
 #include "require.h"
@@ -19,6 +21,17 @@ Outcome Read_Fuzz_Input(MeshStore& store, Input_Kind kind, const uint8_t* data, 
   }
   Memory_Source memory(bytes);
   return Read_Input(store, kind, memory);
+}
+
+Outcome Read_Fuzz_Scene(MeshStore& store, const std::string& format, Byte_Source& source, unsigned cpu_seconds) {
+  store.File_Input = "fuzz-input." + format;
+  // OFF is our own reader's; every other format the library's.
+  const Mesh_Reader reader =
+      format == "off" ? Mesh_Reader(Read_Off)
+                      : [&](Byte_Source& bytes, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
+                          return Read_Scene(bytes, name, mesh, progress, Scene_Input{format, "", 0, cpu_seconds});
+                        };
+  return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, source);
 }
 
 namespace {

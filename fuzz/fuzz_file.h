@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/byte_source.h"
 #include "core/mesh_store.h"
 #include "core/outcome.h"
 #include "import/input_kind.h"
@@ -15,6 +16,11 @@
 // "fuzz-input"), from a block of known size, or as a pipe with `as_stream`.
 Outcome Read_Fuzz_Input(MeshStore& store, Input_Kind kind, const uint8_t* data, size_t size,
                         bool as_stream = false);
+
+// Reads the bytes as a file of the general mesh library's `format` ("obj"),
+// named "fuzz-input.<format>" and without a folder, as stl2bas reads it:
+// apart, within the limits its size earns (or `cpu_seconds`, when given).
+Outcome Read_Fuzz_Scene(MeshStore& store, const std::string& format, Byte_Source& source, unsigned cpu_seconds = 0);
 
 // A folder of this process's own for files that a target writes, in
 // /dev/shm where there is one (removed when the process exits normally).

@@ -11,8 +11,9 @@
 #include "check_preview.h"
 #include "check_store.h"
 #include "core/byte_source.h"
+#include "fuzz_file.h"
+#include "import/read_input.h"
 #include "assimp_bridge/read_scene.h"
-#include "model/load_model.h"
 #include "stream_source.h"
 
 // assimp 5.2.5 leaks a few kilobytes inside its OBJ importer on some
@@ -21,21 +22,6 @@
 // allocations and still reports ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libassimp.so\n"; }
 
-namespace {
-
-// Through the road stl2bas takes, its further formats included.
-Outcome Read(MeshStore& store, const std::string& format, Byte_Source& source) {
-  static const More_Formats more = Scene_Formats();
-  store.File_Input = "fuzz-input." + format;
-  Outcome refused;
-  Model_Request request;
-  request.choice = Choose_Input(store.File_Input, format, more, refused);
-  request.more = &more;
-  request.source = &source;
-  return Read_Model(store, request);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -46,10 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MeshStore streamed = store;
   Memory_Source memory(bytes);
   Stream_Source stream(bytes);
-  const Outcome outcome = Read(store, format, memory);
+  const Outcome outcome = Read_Fuzz_Scene(store, format, memory);
   Check_Outcome(store, outcome);
   if (outcome.ok) Check_Mesh_Read(store);
-  Check_Same_Read(store, outcome, streamed, Read(streamed, format, stream), true);
+  Check_Same_Read(store, outcome, streamed, Read_Fuzz_Scene(streamed, format, stream), true);
   Check_Preview(store, true);
   return 0;
 }

@@ -2,13 +2,14 @@
 # packages (through sudo when not root), once per machine.
 set -euo pipefail
 
-# What the two programs need to build: scripts/run installs only these.
+# What the two programs (and stl2bas's manual page) need to build:
+# scripts/run installs only these.
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev
-                  zlib1g-dev libmeshoptimizer-dev libassimp-dev)
+                  zlib1g-dev libmeshoptimizer-dev libassimp-dev help2man)
 # What the tests, the benchmarks and the fuzzers add (scripts/test, scripts/fuzz, bench/).
 KORVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth jq bwbasic)
 # What building and checking the Debian package adds (scripts/package).
-KORVANE_PACKAGE_PACKAGES=(help2man dpkg-dev desktop-file-utils xvfb xauth xdotool)
+KORVANE_PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils xvfb xauth xdotool)
 
 # Installs KORVANE_PACKAGES and the packages named, those that are missing.
 korvane_install_missing() {
@@ -69,7 +70,7 @@ export KORVANE_ROOT
 
 # The fuzz targets of fuzz/, built with clang, libFuzzer and the sanitizers
 # into build-fuzz/ (only they are built there).
-KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_mesh read_scene)
+KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_mesh read_scene scene_formats)
 korvane_build_fuzzers() {
   korvane_configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON
   cmake --build "$KORVANE_ROOT/build-fuzz" --target fuzzers

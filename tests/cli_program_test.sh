@@ -24,7 +24,7 @@ for options in "--angles 1,2,3" "--dialect line" "--program --dialect basic" "--
                "--line-length 63" "--line-length 256"; do
   check "usage error: $options" run 2 "$bin" convert "$cube" -o "$work/x.bas" $options
 done
-check "step 0" run 1 "$bin" convert "$cube" -o "$work/x.bas" --program --step 0
-check "step 0 says why" grep -q "step of 1 or more" "$work/err"
+check "start below 0" run 1 "$bin" convert "$cube" -o "$work/x.bas" --program --start -10
+check "start below 0 says why" grep -q "start at 0 or above" "$work/err"
 check "nothing written" test ! -e "$work/x.bas"
 summary "cli program"

@@ -75,11 +75,11 @@ check "renumber in place with -d" run 0 "$bin" convert "$work/renumber/cube.bas"
 check "renumbered again" grep -q $'^20\'Points from the 3D Object\r$' "$work/renumber/cube.bas"
 
 # SIGINT or SIGTERM during a write removes the temporary file and leaves
-# the old file as it was. A mesh of 300,000 points takes long enough to
+# the old file as it was. A mesh of 240,000 points takes long enough to
 # write that the write can be caught: stopped as soon as its temporary file
 # appears, signalled, and let go.
 awk 'BEGIN {
-  n = 300000
+  n = 240000
   print "ply\nformat ascii 1.0\nelement vertex " n "\nproperty float x\nproperty float y\nproperty float z"
   print "element face " n / 3 "\nproperty list uchar int vertex_indices\nend_header"
   for (i = 0; i < n; i++) printf "%d.5 %d.25 %d\n", i % 1000, int(i / 1000), i % 7
@@ -91,7 +91,7 @@ interrupted_write() {  # interrupted_write SIGNAL: 0 when the write was caught a
   for attempt in $(seq 20); do
     echo old >"$work/signals/keep.bas"
     # A background job starts with SIGINT ignored; give it the usual action.
-    env --default-signal=INT "$bin" convert "$work/big.ply" -o "$work/signals/keep.bas" --step 0 2>/dev/null &
+    env --default-signal=INT "$bin" convert "$work/big.ply" -o "$work/signals/keep.bas" --start -32768 2>/dev/null &
     pid=$!
     local caught=""
     while kill -0 "$pid" 2>/dev/null; do

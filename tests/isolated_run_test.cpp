@@ -61,4 +61,25 @@ TEST(Run_Isolated, AWorkThatRunsAwayIsStoppedByItsLimits) {
 #endif
 }
 
+// The work may widen its memory as it learns what it needs (a file its
+// input names), up to the ceiling and no further.
+TEST(Run_Isolated, AWorkMayWidenItsLimitsUpToTheirCeilings) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves its address space up front: no limit can be set";
+#endif
+  if (!Runs_Apart()) GTEST_SKIP() << "this platform runs the work in this process";
+  constexpr uint64_t kMiB = uint64_t{1} << 20;
+  std::string result;
+  const auto take = [](uint64_t widen, size_t bytes) {
+    return [widen, bytes] {
+      Widen_Isolation_Limits(widen, 0);
+      return std::to_string(std::vector<char>(bytes, 1).size());
+    };
+  };
+  const Isolation_Limits limits{256 * kMiB, 1024 * kMiB, 0, 0};
+  EXPECT_EQ(Run_Isolated(take(0, 512 * kMiB), result, limits), Isolated_End::Out_Of_Memory);
+  EXPECT_EQ(Run_Isolated(take(512 * kMiB, 512 * kMiB), result, limits), Isolated_End::Done);
+  EXPECT_EQ(Run_Isolated(take(4096 * kMiB, 1536 * kMiB), result, limits), Isolated_End::Out_Of_Memory);
+}
+
 }  // namespace

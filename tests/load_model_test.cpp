@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 More_Formats Fake_Formats() {
   More_Formats more;
   more.reads = [](std::string_view format) { return format == "obj"; };
-  more.reader = [](const std::string&, const std::string& folder) -> Mesh_Reader {
+  more.reader = [](const std::string&, const std::string& folder, uint64_t) -> Mesh_Reader {
     return [folder](Byte_Source&, const std::string&, Mesh_Arrays&, Progress*) {
       return Outcome::Failure("read by the further reader, beside " + folder);
     };

@@ -12,8 +12,8 @@ make_mesh=${MAKE_MESH:?set MAKE_MESH to the make_mesh binary}
 limited=0
 for limit_mb in 20 24 28 32 40 48 64 96 128 192 256 300; do
   for mesh in "$work/mesh.ply" "$work/mesh.stl"; do
-    for args in "info $mesh --json --dump" "convert $mesh -o $work/out.bas --step 0" \
-                "convert $mesh -o - --step 0" "render $mesh -o $work/out.svg" "render $mesh -o $work/out.png"; do
+    for args in "info $mesh --json --dump" "convert $mesh -o $work/out.bas --faces 4000" \
+                "convert $mesh -o - --faces 4000" "render $mesh -o $work/out.svg" "render $mesh -o $work/out.png"; do
       # shellcheck disable=SC2086
       (ulimit -v $((limit_mb * 1024)) && exec "$bin" $args) >"$work/out" 2>"$work/err"
       code=$?

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/line_numbering.h"
 #include "window_fixture.h"
 
 namespace {
@@ -113,7 +114,11 @@ class Window_Bad_Input_Test : public QObject, Window_Fixture {
     const MeshStore& store = window_->Commands().Store();
     QVERIFY(!store.Object_Loaded);
     QCOMPARE(Caption("Lbl_Nb_Faces_Normal"), QString::number(store.Nb_Faces));
-    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString::number(store.Nb_Pts_Optimized));
+    // No counter shows the earlier cube's points: a read that failed before
+    // its merge made no optimized mesh (-1, no last index).
+    const bool bas = button == "Cmd_Open_Bas";
+    QCOMPARE(Caption("Lbl_Nb_Pts_Optimized"), QString::number(bas ? store.Nb_Pts_Optimized : -1));
+    QCOMPARE(Caption("Lbl_Nb_Pts_Normal"), QString::number(bas ? store.Nb_Pts_Optimized : store.Nb_Pts_Normal));
     QCOMPARE(Black_Pixels(Picture()), 0);
     QVERIFY(!Enabled("Cmd_Save"));
 
@@ -184,6 +189,11 @@ class Window_Bad_Input_Test : public QObject, Window_Fixture {
         "Too many lines for the BASIC line numbers");
     row("start beyond 16 bits", Write("start.bas", "old"), "old", "40000", "1", range);
     row("step beyond 16 bits", Write("step.bas", "old"), "old", "10", "-32769", range);
+    // A step below 1 numbers lines alike or downward: no BASIC reads that
+    // file back in order.
+    for (const char* step : {"0", "0.5", "-1"})
+      row((std::string("step ") + step).c_str(), Write("low-step.bas", "old"), "old", "10", step,
+          std::string(kStep_Below_One));
     row("the opened mesh", opened, cube, "10", "1", "Cannot write file: " + opened);
     row("a link to the opened mesh", link, cube, "10", "1", "Cannot write file: " + link);
   }
@@ -194,10 +204,16 @@ class Window_Bad_Input_Test : public QObject, Window_Fixture {
     QFETCH(QString, step);
     QFETCH(QString, message);
     Open_Cube();
+    // The output label names the last file written, never one that was not.
+    const std::string earlier = Path("earlier.bas");
+    Click_With_File("Cmd_Save", earlier);
+    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(earlier));
+    messages_.clear();
     Find<QLineEdit>("Txt_Basic_Start")->setText(start);
     Find<QLineEdit>("Txt_Basic_Line_Step")->setText(step);
     Click_With_File("Cmd_Save", path.toStdString());
     QCOMPARE(Messages(), "E.R.R.O.R: " + message + "\n");
+    QCOMPARE(Caption("Lbl_File_Output"), QString::fromStdString(earlier));
     if (old.isEmpty())
       QVERIFY(!std::filesystem::exists(path.toStdString()));
     else

@@ -282,8 +282,10 @@ TEST(LineNumbering, TextsRoundHalfToEven) {
     MeshStore store;
     ASSERT_TRUE(Set_Line_Numbering(store, c.text, "1").ok) << c.text;
     EXPECT_EQ(store.Basic_Line, c.value) << c.text;
-    ASSERT_TRUE(Set_Line_Numbering(store, "10", c.text).ok) << c.text;
-    EXPECT_EQ(store.Basic_Step, c.value) << c.text;
+    // A step below 1 is refused, and leaves the step as it was.
+    store.Basic_Step = 7;
+    EXPECT_EQ(Set_Line_Numbering(store, "10", c.text).ok, c.value >= 1) << c.text;
+    EXPECT_EQ(store.Basic_Step, c.value >= 1 ? c.value : 7) << c.text;
   }
 }
 

@@ -11,11 +11,12 @@
 
 #ifdef KORVANE_WITH_ASSIMP
 #include <assimp/Importer.hpp>
-#include <assimp/IOSystem.hpp>
-#include <assimp/MemoryIOWrapper.h>
 #include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+
+#include "assimp_bridge/companion_files.h"
+#include "assimp_bridge/scene_bytes.h"
 #endif
 
 #include "core/flat_array.h"
@@ -26,61 +27,6 @@
 
 #ifdef KORVANE_WITH_ASSIMP
 namespace {
-
-// Every byte of the input: a file's in one block of its size, a stream's in
-// a block that grows with what arrives.
-bool Read_All(Byte_Source& source, std::string& bytes) {
-  const int64_t size = source.Size();
-  bytes.assign(size > 0 ? static_cast<size_t>(size) : size_t{1} << 16, '\0');
-  size_t done = 0;
-  for (;;) {
-    if (done == bytes.size()) {
-      if (size >= 0) break;  // a file holds what its size says
-      bytes.resize(2 * bytes.size());
-    }
-    const int64_t got = source.Read(bytes.data() + done, bytes.size() - done);
-    if (got < 0) return false;
-    if (got == 0) break;
-    done += static_cast<size_t>(got);
-  }
-  bytes.resize(done);
-  return true;
-}
-
-// Files an input names, read whole from the input's folder through the one
-// opener of the core: regular files only, nothing that could block.
-class Companion_Files final : public Assimp::IOSystem {
- public:
-  explicit Companion_Files(std::string folder) : folder_(std::move(folder)) {}
-
-  bool Exists(const char* name) const override {
-    bool refused = false;
-    return !folder_.empty() && Open_Input_File(Path(name), Input_Streams::Refuse, refused) != nullptr;
-  }
-  char getOsSeparator() const override { return '/'; }
-
-  Assimp::IOStream* Open(const char* name, const char* mode) override {
-    if (folder_.empty() || std::strchr(mode, 'w') || std::strchr(mode, 'a')) return nullptr;
-    bool refused = false;
-    std::unique_ptr<Byte_Source> file = Open_Input_File(Path(name), Input_Streams::Refuse, refused);
-    if (!file || file->Size() < 0) return nullptr;
-    auto bytes = std::make_unique<std::string>();
-    if (!Read_All(*file, *bytes)) return nullptr;
-    held_.push_back(std::move(bytes));
-    return new Assimp::MemoryIOStream(reinterpret_cast<const uint8_t*>(held_.back()->data()), held_.back()->size());
-  }
-  void Close(Assimp::IOStream* stream) override { delete stream; }
-
- private:
-  std::string Path(const char* name) const {
-    const std::string text = name;
-    if (!text.empty() && text[0] == '/') return text;
-    return folder_ + "/" + text;
-  }
-
-  std::string folder_;
-  std::vector<std::unique_ptr<std::string>> held_;
-};
 
 // Exactly the identity: then the points are copied bit for bit. (The
 // library's own test allows a tolerance.)
@@ -195,9 +141,10 @@ Outcome Build_Mesh(const std::vector<Placed_Mesh>& placed, Mesh_Arrays& mesh) {
 Outcome Import_Scene(const std::string& bytes, const Scene_Input& input, const std::string& format,
                      Mesh_Arrays& mesh) {
   Assimp::Importer importer;
-  // Files the input names come from its folder only, never from the
-  // current one.
-  importer.SetIOHandler(new Companion_Files(input.folder));
+  // Files the input names come from its folder and below only, never from
+  // the current one.
+  auto* companions = new Companion_Files(input.folder);
+  importer.SetIOHandler(companions);
   importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
   // Validation only: no joining of vertices, no triangulation.
   const aiScene* scene =
@@ -205,8 +152,16 @@ Outcome Import_Scene(const std::string& bytes, const Scene_Input& input, const s
   if (!scene) {
     const std::string why = importer.GetErrorString();
     if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
-    return Outcome::Failure("Not a mesh the " + format + " reader can read: " +
-                            (why.empty() ? std::string("no reason given") : why));
+    const std::string cannot = "Not a mesh the " + format + " reader can read: ";
+    // The library's reason may quote a file the input names: it is not
+    // passed on.
+    if (const std::string quoted = companions->Quoted_File(why); !quoted.empty())
+      return Outcome::Failure(cannot + "its reason quotes \"" + quoted + "\", a file the input names, and is not shown");
+    // A refused file is the likely reason: say so, and why.
+    if (!companions->First_Refusal().empty())
+      return Outcome::Failure(cannot + companions->First_Refusal() + " (" +
+                              (why.empty() ? std::string("no reason given") : why) + ")");
+    return Outcome::Failure(cannot + (why.empty() ? std::string("no reason given") : why));
   }
   if (!scene->mRootNode || scene->mNumMeshes == 0) return Outcome::Silent("The scene holds no mesh");
   std::vector<Placed_Mesh> placed;
@@ -278,21 +233,14 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
   mesh.Nb_Pts_Normal = mesh.Nb_Faces = -1;  // until the scene is read
   if (progress && !progress->Update("Reading", 0)) return Outcome::Cancelled();
   std::string bytes;
-  if (!Read_All(source, bytes)) return Outcome::Failure("Cannot read file: " + name);
-  // An OBJ file is text. assimp's OBJ parser (5.2.5) takes a NUL byte for
-  // the end of its buffer in some places and not in others, and a file of
-  // text and NUL bytes made it write outside its memory (found by fuzzing).
-  if (const size_t nul = bytes.find('\0'); format == "obj" && nul != std::string::npos)
-    return Outcome::Failure("Not an OBJ file: byte " + std::to_string(nul) + " is a NUL, and an OBJ file is text");
+  if (Outcome read = Read_Scene_Bytes(source, format, input.memory_limit, bytes); !read.ok) return read;
 
-  // The library runs apart: its OBJ parser, for one, writes outside its
-  // memory on some malformed files (found by fuzzing), and a crash there
-  // must not end the converter. Its loaders size arrays from counts they
-  // do not check, so it gets a gigabyte and 64 bytes for each byte of the
-  // input, and a minute and a second for each megabyte.
-  Isolation_Limits limits;
-  limits.memory_bytes = (uint64_t{1} << 30) + 64 * static_cast<uint64_t>(bytes.size());
-  limits.cpu_seconds = 60 + static_cast<unsigned>(bytes.size() >> 20);
+  // The library runs apart, within limits that follow the input: its OBJ
+  // parser, for one, writes outside its memory on some malformed files, and
+  // its SMD and COB loaders loop on some files of a few hundred bytes (both
+  // found by fuzzing).
+  Isolation_Limits limits = Scene_Limits(bytes, input.memory_limit);
+  if (input.cpu_seconds > 0) limits.cpu_seconds = limits.cpu_ceiling = input.cpu_seconds;
   std::string packed;
   const Isolated_End end = Run_Isolated(
       [&] {
@@ -302,20 +250,22 @@ Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& me
         return Pack(outcome, scene);
       },
       packed, limits);
+  const std::string cannot = "Not a mesh the " + format + " reader can read: ";
   Outcome outcome;
   switch (end) {
-    case Isolated_End::Out_Of_Memory: throw std::bad_alloc();
+    case Isolated_End::Out_Of_Memory:
+      return Outcome::Failure(cannot + "it needed more memory than a file of this size may take (--memory allows more)");
     case Isolated_End::Out_Of_Time:
-      return Outcome::Failure("Not a mesh the " + format + " reader can read: it ran for too long on this file");
+      return Outcome::Failure(cannot + "it ran for longer than a file of this size may take");
     case Isolated_End::Crashed:
-      return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
+      return Outcome::Failure(cannot + "it stopped on this file");
     case Isolated_End::Not_Started:
-      // No child process could be made: the library runs here.
-      outcome = Import_Scene(bytes, input, format, mesh);
-      break;
+      // Never in this process: the limits are what keeps a hostile file from
+      // crashing or stalling the converter.
+      return Outcome::Failure("Cannot read " + format +
+                              " files now: the system refused the process that reads them (too many processes?)");
     case Isolated_End::Done:
-      if (!Unpack(packed, outcome, mesh))
-        return Outcome::Failure("Not a mesh the " + format + " reader can read: it stopped on this file");
+      if (!Unpack(packed, outcome, mesh)) return Outcome::Failure(cannot + "it stopped on this file");
       break;
   }
   if (progress && !progress->Update("Reading", 80)) return Outcome::Cancelled();
@@ -335,8 +285,8 @@ Outcome Read_Scene(Byte_Source&, const std::string&, Mesh_Arrays&, Progress*, co
 More_Formats Scene_Formats() {
   More_Formats more;
   more.reads = Reads_Scene_Format;
-  more.reader = [](const std::string& format, const std::string& folder) -> Mesh_Reader {
-    const Scene_Input input{format, folder};
+  more.reader = [](const std::string& format, const std::string& folder, uint64_t memory_limit) -> Mesh_Reader {
+    const Scene_Input input{format, folder, memory_limit};
     return [input](Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
       return Read_Scene(source, name, mesh, progress, input);
     };

@@ -13,6 +13,7 @@
 // make no face. The library joins no vertices and triangulates nothing
 // itself: merging stays ours, exact.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,14 +30,23 @@ struct Scene_Input {
   // Where files the input names (an OBJ's materials, a glTF's buffers) are
   // looked for; empty: nowhere (an input from memory or standard input).
   std::string folder;
+  // The memory the library may take for this input, in bytes; 0: as its
+  // size allows (scene_bytes.h).
+  uint64_t memory_limit = 0;
+  // The processor time it may take, in seconds; 0: as its size allows.
+  unsigned cpu_seconds = 0;
 };
 
 // Reads every byte of `source` and hands them to the library, which runs in
-// a child process (Run_Isolated, core/platform.h): fuzzing found OBJ files
-// on which it writes outside its memory, and its crash must not end the
-// program. The scene fills the polygon builder (import/polygon_mesh.h):
-// writes Nb_Pts_Normal, Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and
-// Polygons_Split. Succeeds with two points and two triangles or more. Refuses what the library cannot read (with its reason), a point
+// a child process (Run_Isolated, core/platform.h) within limits of memory
+// and time that follow the input's size (scene_bytes.h): fuzzing found OBJ
+// files on which it writes outside its memory and tiny files on which it
+// loops, and neither may end or stall the program. Files the input names
+// come only from `input.folder` and below (companion_files.h). The scene
+// fills the polygon builder (import/polygon_mesh.h): writes Nb_Pts_Normal,
+// Nb_Faces, Pts_Normal, Faces_Normal, Input_Format and Polygons_Split.
+// Succeeds with two points and two triangles or more. Refuses what the
+// library cannot read (with its reason), a point
 // that is not a finite number (once placed), a face naming a point its mesh
 // lacks, and more points or triangles than the counters hold. Throws
 // std::bad_alloc when memory runs out. `name` names the input in messages.

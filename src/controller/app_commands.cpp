@@ -156,7 +156,10 @@ void App_Commands::Open(const Open_Command& command, const std::string* path) {
     Redraw();
   else
     window_.Clear_Picture();  // the earlier object is gone
-  window_.Set_Caption(Label::Lbl_Nb_Pts_Optimized, Counter_Text(store_.Nb_Pts_Optimized));
+  // A read that failed before its points were merged made no optimized mesh:
+  // the counter says so instead of showing the earlier mesh's.
+  const bool merged = store_.Object_Loaded || command.kind == Input_Kind::Bas;
+  window_.Set_Caption(Label::Lbl_Nb_Pts_Optimized, Counter_Text(merged ? store_.Nb_Pts_Optimized : -1));
   window_.Set_Caption(Label::Lbl_Meshe, command.mesh_text);
   window_.Enable_Button(Button::Cmd_Normal_Meshe, command.show_normal);
   window_.Enable_Button(Button::Cmd_Save, store_.Object_Loaded);
@@ -189,8 +192,6 @@ void App_Commands::Save() {
     window_.Show_Message("Wrong file name", kErrorTitle);
     return;
   }
-  window_.Set_Caption(Label::Lbl_File_Output, store_.File_Output);
-
   Outcome numbering = Set_Line_Numbering(store_, window_.Read_Text(Text_Box::Txt_Basic_Start),
                                          window_.Read_Text(Text_Box::Txt_Basic_Line_Step));
   if (!numbering.ok) {
@@ -207,6 +208,8 @@ void App_Commands::Save() {
                          kErrorTitle);
     return;
   }
+  // Only a file that was written is shown as the output.
+  window_.Set_Caption(Label::Lbl_File_Output, store_.File_Output);
   window_.Show_Message("Basic File Saved", "Saving OK");
 }
 

@@ -71,7 +71,10 @@ class App_Commands {
   // with .bas in the input's folder, and write the optimized mesh to it as
   // BASIC data, numbered from Txt_Basic_Start by Txt_Basic_Line_Step. A name
   // chosen without an extension gets .bas; any other extension is kept.
-  // Writes File_Output, Basic_Line and Basic_Step.
+  // A numbering the target cannot read back (a step below 1, a number
+  // outside -32768..32767) is refused titled "E.R.R.O.R" and nothing is
+  // written. Lbl_File_Output names the file once it is written, and only
+  // then. Writes File_Output, Basic_Line and Basic_Step.
   void Save();
 
   // Change and Scroll of the four scroll bars: redraw when an object is

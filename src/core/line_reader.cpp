@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr size_t kChunk = 1 << 20;
@@ -28,6 +29,13 @@ bool Line_Reader::Fill() {
   if (eof_ || failed_ || !source_) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    // Where the searches stopped moves with the bytes.
+    for (auto [cache, valid] : {std::pair{&lf_, &lf_valid_}, std::pair{&cr_, &cr_valid_}}) {
+      if (*valid && *cache >= begin_)
+        *cache -= begin_;
+      else
+        *valid = false;
+    }
     end_ -= begin_;
     begin_ = 0;
   }
@@ -38,7 +46,6 @@ bool Line_Reader::Fill() {
     }
     buffer_.Resize(std::min(buffer_.size() * 2, kMax_Buffer));
   }
-  lf_valid_ = cr_valid_ = false;
   int64_t got = 0;
   if (!Read_Into(buffer_.data() + end_, buffer_.size() - end_, got)) return false;
   end_ += static_cast<size_t>(got);
@@ -86,11 +93,19 @@ size_t Line_Reader::Read_Raw(char* out, size_t size) {
 }
 
 size_t Line_Reader::Find(char c, size_t& cache, bool& cache_valid) {
-  if (!cache_valid || cache < begin_) {
-    const void* hit = std::memchr(buffer_.data() + begin_, c, end_ - begin_);
-    cache = hit ? static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data()) : end_;
-    cache_valid = true;
+  // The cache holds the first `c` at or after begin_, or, where the buffer
+  // held none, where the buffer ended when it was searched. Bytes appended
+  // since are searched from there on, never the whole line again: a long
+  // line arriving from a pipe a few kilobytes at a time costs one pass, not
+  // one per piece.
+  size_t from = begin_;
+  if (cache_valid && cache >= begin_) {
+    if (cache < end_ && buffer_[cache] == c) return cache;
+    from = cache;
   }
+  const void* hit = std::memchr(buffer_.data() + from, c, end_ - from);
+  cache = hit ? static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data()) : end_;
+  cache_valid = true;
   return cache;
 }
 

@@ -74,7 +74,9 @@ class Line_Reader {
   int64_t lines_ = 0;
   int64_t size_ = -1;
   uint64_t consumed_ = 0;
-  size_t lf_ = 0, cr_ = 0;  // next LF / CR at or after begin_, or end_ when none
+  // Next LF / CR at or after begin_, or, when none, where the buffer ended
+  // when it was last searched.
+  size_t lf_ = 0, cr_ = 0;
   bool lf_valid_ = false, cr_valid_ = false;
 };
 

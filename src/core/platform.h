@@ -56,7 +56,8 @@ std::vector<std::string> Program_Arguments(int argc, char** argv);
 // ---- Standard streams -----------------------------------------------------
 
 // Makes the standard streams carry bytes as they are: on Windows they would
-// turn LF into CR LF and stop at a ^Z. Called once, first thing.
+// turn LF into CR LF and stop at a ^Z. A write to a closed pipe fails (and
+// does not end the program). Called once, first thing.
 void Use_Binary_Standard_Streams();
 
 // Writes to standard output unbuffered; false when it cannot be written.
@@ -75,9 +76,9 @@ struct Save_Target {
   std::string final_path;  // with Replace: the file replaced, links followed
 };
 
-// Looks at `target` for a save. `keep` names the input being converted: a
-// target that is that same file (through a link or a second name too) is
-// refused. An existing file the user may not write is refused, as the
+// Looks at `target` for a save. `keep` names the input being converted ("-":
+// standard input): a target that is that same file (through a link or a
+// second name too) is refused. An existing file the user may not write is refused, as the
 // shell's `>` refuses it.
 Save_Target Examine_Save_Target(const std::string& target, const std::string& keep);
 
@@ -118,20 +119,33 @@ enum class Isolated_End {
   Crashed,        // the work ended by a signal, or without a result
   Out_Of_Memory,  // the work ran out of memory (std::bad_alloc), or past its memory limit
   Out_Of_Time,    // the work used up its processor time
-  Not_Started,    // the system could make no child process: nothing ran
+  Not_Started,    // the system could make no child process (too many processes): nothing ran
 };
 
-// How much the work may take.
+// How much the work may take. The work may widen its limits up to their
+// ceilings (Widen_Isolation_Limits) as it learns what it needs.
 struct Isolation_Limits {
-  uint64_t memory_bytes = 0;  // its address space; 0: no limit of our own
-  unsigned cpu_seconds = 0;   // its processor time; 0: no limit
+  // The address space it may take beyond what this process holds when it
+  // starts; 0: no limit of our own.
+  uint64_t memory_bytes = 0;
+  uint64_t memory_ceiling = 0;  // 0: memory_bytes
+  unsigned cpu_seconds = 0;     // its processor time; 0: no limit
+  unsigned cpu_ceiling = 0;     // 0: cpu_seconds
 };
 
 // Runs work that may crash (a library that reads untrusted files and is
 // known to write outside its memory on some) in a child process, within
 // the limits, so that a crash, a runaway allocation or an endless loop
-// becomes an outcome instead of the end of the program. The child hands its
-// result back as bytes. Where the system has no child processes (Windows,
-// standard C++ alone) the work runs in this process, without the limits.
+// becomes an outcome instead of the end of the program. The child ends with
+// this process, however this process ends, and hands its result back as
+// bytes. Where the system has no child processes (Windows, standard C++
+// alone) the work runs in this process, without the limits. Where it has
+// them but cannot make one now, nothing runs (Not_Started): the limits are
+// the point of running apart.
 Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string& result,
                           const Isolation_Limits& limits);
+
+// Called by work run apart: it may take `memory_bytes` more memory and
+// `cpu_seconds` more processor time, within its ceilings. Anywhere else it
+// does nothing.
+void Widen_Isolation_Limits(uint64_t memory_bytes, unsigned cpu_seconds);

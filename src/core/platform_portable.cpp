@@ -49,8 +49,14 @@ std::vector<std::string> Program_Arguments(int argc, char** argv) { return {argv
 // ---- Standard streams -----------------------------------------------------
 
 // Standard C++ cannot change the mode of an open stream; where text and
-// binary differ, the system has its own platform file.
-void Use_Binary_Standard_Streams() {}
+// binary differ, the system has its own platform file. A write to a pipe
+// whose reader has gone fails instead of ending the program, where the
+// system has such a signal (standard C++ names none).
+void Use_Binary_Standard_Streams() {
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
 
 bool Write_Standard_Output(const char* data, size_t size) {
   if (size > 0 && std::fwrite(data, 1, size, stdout) != size) return false;
@@ -194,7 +200,9 @@ Save_Target Examine_Save_Target(const std::string& target, const std::string& ke
   const fs::file_status reached = fs::status(target, error);
   const bool exists = !error && fs::exists(reached);
   if (error && error != std::errc::no_such_file_or_directory) return refused;
-  if (exists && !keep.empty() && fs::equivalent(keep, target, error) && !error) return refused;
+  // Standard input ("-") has no name here to compare: standard C++ cannot
+  // tell which file it is.
+  if (exists && !keep.empty() && keep != "-" && fs::equivalent(keep, target, error) && !error) return refused;
   if (exists && (fs::is_fifo(reached) || fs::is_character_file(reached))) return {Save_Target::Kind::Stream, target};
   if (exists && !fs::is_regular_file(reached)) return refused;
 
@@ -296,3 +304,6 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
     return Isolated_End::Out_Of_Memory;
   }
 }
+
+// Nothing runs apart here, so there are no limits to widen.
+void Widen_Isolation_Limits(uint64_t, unsigned) {}

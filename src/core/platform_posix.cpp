@@ -15,9 +15,16 @@
 #include <pthread.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#if defined(__linux__)
+#include <sys/prctl.h>
+#elif defined(__FreeBSD__)
+#include <sys/procctl.h>
+#endif
 
 #include "core/byte_source.h"
 
@@ -87,8 +94,11 @@ std::vector<std::string> Program_Arguments(int argc, char** argv) { return {argv
 
 // ---- Standard streams -----------------------------------------------------
 
-// POSIX streams carry bytes as they are.
-void Use_Binary_Standard_Streams() {}
+// POSIX streams carry bytes as they are. A write to a pipe whose reader has
+// gone (`stl2bas convert big.stl -o - | head -c5`) would end the program by
+// SIGPIPE, without a word: ignored, the write fails and the command says
+// "Cannot write to standard output".
+void Use_Binary_Standard_Streams() { ::signal(SIGPIPE, SIG_IGN); }
 
 // ---- Files read -------------------------------------------------------------
 
@@ -367,7 +377,9 @@ Save_Target Examine_Save_Target(const std::string& target, const std::string& ke
   if (!exists && errno != ENOENT) return refused;  // a folder on the way that is a file, no permission...
   if (exists && !keep.empty()) {
     struct stat input {};
-    if (::stat(keep.c_str(), &input) == 0 && Same_File(input, reached)) return refused;
+    // "-" is standard input, which may be the very file (`< cube.stl`).
+    const bool known = keep == "-" ? ::fstat(STDIN_FILENO, &input) == 0 : ::stat(keep.c_str(), &input) == 0;
+    if (known && Same_File(input, reached)) return refused;
   }
   if (exists && (S_ISFIFO(reached.st_mode) || S_ISCHR(reached.st_mode)))
     return {Save_Target::Kind::Stream, target};
@@ -495,6 +507,84 @@ constexpr bool kAddress_Space_Reserved = false;
 constexpr char kChild_Done = 0;
 constexpr char kChild_Out_Of_Memory = 1;
 
+// Set in a child of Run_Isolated: only there may the limits be widened.
+bool in_isolated_child = false;
+
+// The address space this process holds now, where the system says (Linux's
+// /proc); 0 elsewhere, and the limit then counts from nothing.
+uint64_t Address_Space_In_Use() {
+  const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char text[64] = {};
+  const ssize_t got = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  uint64_t pages = 0;
+  for (ssize_t i = 0; i < got && text[i] >= '0' && text[i] <= '9'; ++i) pages = 10 * pages + (text[i] - '0');
+  const long page = ::sysconf(_SC_PAGESIZE);
+  return page > 0 ? pages * static_cast<uint64_t>(page) : 0;
+}
+
+rlim_t Limit_Value(uint64_t value) {
+  return value >= static_cast<uint64_t>(RLIM_INFINITY) ? RLIM_INFINITY : static_cast<rlim_t>(value);
+}
+
+// The child ends with its parent: a parent killed (SIGTERM, SIGKILL) must
+// not leave a reader running on its own until its processor time is spent.
+void End_With_Parent(pid_t parent) {
+#if defined(__linux__)
+  // prctl(PR_SET_PDEATHSIG): the kernel sends SIGKILL when the parent ends.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#elif defined(__FreeBSD__)
+  int signal_number = SIGKILL;
+  ::procctl(P_PID, 0, PROC_PDEATHSIG_CTL, &signal_number);
+#endif
+  // The parent may have ended before the request was made: the child has
+  // then been handed to another process already.
+  if (::getppid() != parent) ::_exit(1);
+}
+
+// The child's limits: processor time and address space, each soft at what
+// the work starts with and hard at its ceiling.
+void Set_Child_Limits(const Isolation_Limits& limits) {
+  // No core files: a crash here is an outcome, not something to debug.
+  const struct rlimit no_core {0, 0};
+  ::setrlimit(RLIMIT_CORE, &no_core);
+  // setrlimit: past its memory limit an allocation fails (std::bad_alloc),
+  // past its processor time the child is ended by SIGXCPU (SIGKILL at the
+  // hard limit).
+  // Never above what this process was given (ulimit): a hard limit can only
+  // be lowered.
+  const auto set_within = [](int resource, rlim_t soft, rlim_t hard) {
+    struct rlimit given {};
+    if (::getrlimit(resource, &given) != 0) return;
+    const rlim_t most = given.rlim_max;
+    const auto within = [most](rlim_t value) { return most == RLIM_INFINITY ? value : std::min(value, most); };
+    const struct rlimit limit {within(soft), within(hard)};
+    ::setrlimit(resource, &limit);
+  };
+  if (limits.memory_bytes > 0 && !kAddress_Space_Reserved) {
+    const uint64_t in_use = Address_Space_In_Use();
+    const uint64_t ceiling = std::max(limits.memory_bytes, limits.memory_ceiling);
+    set_within(RLIMIT_AS, Limit_Value(in_use + limits.memory_bytes), Limit_Value(in_use + ceiling));
+  }
+  if (limits.cpu_seconds > 0) {
+    const unsigned ceiling = std::max(limits.cpu_seconds, limits.cpu_ceiling);
+    set_within(RLIMIT_CPU, static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(ceiling) + 1);
+  }
+}
+
+// Whether a child that ended by `signal_number` after `cpu` seconds of
+// processor time was stopped by its time limit (SIGXCPU at the soft limit,
+// SIGKILL at the hard one); a SIGKILL from elsewhere (the system out of
+// memory) is a crash.
+bool Ended_By_Time(int signal_number, const struct rusage& usage, unsigned cpu_seconds) {
+  if (cpu_seconds == 0) return false;
+  if (signal_number == SIGXCPU) return true;
+  const double used = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return signal_number == SIGKILL && used + 0.5 >= cpu_seconds;
+}
+
 }  // namespace
 
 Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string& result,
@@ -502,6 +592,7 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
   int ends[2];
   // pipe and fork: the child's result comes back through the pipe.
   if (::pipe(ends) != 0) return Isolated_End::Not_Started;
+  const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(ends[0]);
@@ -510,19 +601,12 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
   }
   if (child == 0) {
     ::close(ends[0]);
+    End_With_Parent(parent);
+    in_isolated_child = true;
     // A crash ends the child quietly: the parent reports it. (Handlers the
     // parent installed, a checker's or a fuzzer's, are not the child's.)
     for (int signal_number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGXCPU}) ::signal(signal_number, SIG_DFL);
-    // setrlimit: past its memory limit an allocation fails (std::bad_alloc),
-    // past its processor time the child is ended by SIGXCPU.
-    if (limits.memory_bytes > 0 && !kAddress_Space_Reserved) {
-      const struct rlimit memory {static_cast<rlim_t>(limits.memory_bytes), static_cast<rlim_t>(limits.memory_bytes)};
-      ::setrlimit(RLIMIT_AS, &memory);
-    }
-    if (limits.cpu_seconds > 0) {
-      const struct rlimit time {static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(limits.cpu_seconds) + 1};
-      ::setrlimit(RLIMIT_CPU, &time);
-    }
+    Set_Child_Limits(limits);
     char status = kChild_Done;
     std::string bytes;
     try {
@@ -552,10 +636,11 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
   }
   ::close(ends[0]);
   int status = 0;
-  // waitpid: the child's end, and what ended it.
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  struct rusage usage {};
+  // wait4: the child's end, what ended it, and the processor time it used.
+  while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
   }
-  if (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL)) {
+  if (WIFSIGNALED(status) && Ended_By_Time(WTERMSIG(status), usage, limits.cpu_seconds)) {
     result.clear();
     return Isolated_End::Out_Of_Time;
   }
@@ -566,4 +651,23 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
   const char first = result[0];
   result.erase(0, 1);
   return first == kChild_Out_Of_Memory ? Isolated_End::Out_Of_Memory : Isolated_End::Done;
+}
+
+void Widen_Isolation_Limits(uint64_t memory_bytes, unsigned cpu_seconds) {
+  if (!in_isolated_child) return;
+  // getrlimit and setrlimit: a soft limit may rise up to its hard one.
+  struct rlimit limit {};
+  if (memory_bytes > 0 && ::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    const uint64_t room = static_cast<uint64_t>(limit.rlim_max) - static_cast<uint64_t>(limit.rlim_cur);
+    limit.rlim_cur += static_cast<rlim_t>(std::min(room, memory_bytes));
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
+  // The hard limit of processor time is a second past the ceiling (see
+  // Set_Child_Limits), so that SIGXCPU, not SIGKILL, ends a runaway.
+  if (cpu_seconds > 0 && ::getrlimit(RLIMIT_CPU, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      limit.rlim_max != RLIM_INFINITY && limit.rlim_max > 0) {
+    const rlim_t most = limit.rlim_max - 1;
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur + cpu_seconds, most);
+    ::setrlimit(RLIMIT_CPU, &limit);
+  }
 }

@@ -235,6 +235,15 @@ bool Identity_Of(const std::wstring& path, File_Identity& identity) {
   return known;
 }
 
+bool Identity_Of_Standard_Input(File_Identity& identity) {
+  HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  if (input == INVALID_HANDLE_VALUE || input == nullptr || ::GetFileType(input) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(input, &info)) return false;
+  identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
+}
+
 std::wstring Folder_Of(const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
@@ -267,7 +276,9 @@ Save_Target Examine_Save_Target(const std::string& target, const std::string& ke
   // A read-only file is refused, as the shell refuses to write it.
   if (attributes & FILE_ATTRIBUTE_READONLY) return refused;
   File_Identity reached{}, input{};
-  if (!keep.empty() && Identity_Of(wide, reached) && Identity_Of(Wide(keep), input) && reached == input)
+  // "-" is standard input, which may be the very file (`< cube.stl`).
+  const bool input_known = keep == "-" ? Identity_Of_Standard_Input(input) : Identity_Of(Wide(keep), input);
+  if (!keep.empty() && Identity_Of(wide, reached) && input_known && reached == input)
     return refused;
   if (length == 0 || length >= final_path.size()) return {Save_Target::Kind::Replace, target};
   final_path.resize(length);
@@ -397,3 +408,6 @@ Isolated_End Run_Isolated(const std::function<std::string()>& work, std::string&
     return Isolated_End::Out_Of_Memory;
   }
 }
+
+// Nothing runs apart here, so there are no limits to widen.
+void Widen_Isolation_Limits(uint64_t, unsigned) {}

@@ -1,5 +1,7 @@
 #include "import/ply_header.h"
 
+#include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "core/parse_number.h"
@@ -26,9 +28,11 @@ std::string_view Header_Word(std::string_view line, int index) {
 
 // The count of a vertex or face element line: the text after the keyword and
 // the one character that follows it.
-int32_t Keyword_Count(std::string_view line, std::string_view keyword) {
+double Keyword_Count(std::string_view line, std::string_view keyword, std::string& text) {
   size_t from = Find_Text(line, keyword) + keyword.size() + 1;
-  return Round_To_Int32(Parse_Number(from < line.size() ? line.substr(from) : std::string_view()));
+  const std::string_view rest = from < line.size() ? line.substr(from) : std::string_view();
+  text = Header_Word(rest, 0);
+  return Parse_Number(rest);
 }
 
 Ply_Property Read_Property(std::string_view line, int64_t line_number) {
@@ -120,6 +124,12 @@ uint64_t Ply_Element::Least_Bytes() const {
   return bytes;
 }
 
+std::string Ply_Element::Count_Text() const {
+  const double whole = std::nearbyint(declared);
+  if (std::fabs(whole) < 9007199254740992.0) return std::to_string(static_cast<int64_t>(whole));
+  return declared_text;
+}
+
 int Ply_Element::Find(std::string_view property) const {
   for (size_t i = 0; i < properties.size(); ++i)
     if (properties[i].name == property) return static_cast<int>(i);
@@ -129,7 +139,7 @@ int Ply_Element::Find(std::string_view property) const {
 Outcome Check_Ply_Count(const Ply_Element& element, Ply_Format format, uint64_t input_size) {
   const uint64_t count = static_cast<uint64_t>(element.count);
   const std::string declares = At_Line(element.line) + "\"" + element.name + "\" declares " +
-                               std::to_string(element.count) + " entries";
+                               element.Count_Text() + " entries";
   const std::string has = ", but the file has only " + std::to_string(input_size) + " bytes";
   if (format == Ply_Format::Ascii) {
     // Every entry is a line of at least one byte.
@@ -176,22 +186,27 @@ Outcome Read_Ply_Header(Line_Reader& file, Ply_Header& header, const std::string
     element.declared_as_text = header.format == Ply_Format::Ascii;
     if (Contains(line, kElementVertex)) {
       element.kind = Element_Kind::Vertex;
-      element.count = Keyword_Count(line, kElementVertex);
+      element.declared = Keyword_Count(line, kElementVertex, element.declared_text);
       element.name = kElementVertex;
     } else if (Contains(line, kElementFace)) {
       element.kind = Element_Kind::Face;
-      element.count = Keyword_Count(line, kElementFace);
+      element.declared = Keyword_Count(line, kElementFace, element.declared_text);
       element.name = kElementFace;
     } else if (first_word == "element") {
-      element.count = Round_To_Int32(Parse_Number(Header_Word(line, 2)));
+      element.declared_text = Header_Word(line, 2);
+      element.declared = Parse_Number(element.declared_text);
       element.name = "element " + std::string(Header_Word(line, 1));
     } else if (first_word == "property" && !header.elements.empty()) {
       header.elements.back().properties.push_back(Read_Property(line, line_number));
     }
     if (!element.name.empty()) {
+      element.count = Round_To_Int32(element.declared);
       const std::string at = At_Line(line_number) + "\"" + element.name + "\" ";
       if (element.count < 0)
-        return Outcome::Failure(at + "declares " + std::to_string(element.count) + " entries");
+        return Outcome::Failure(at + "declares " + element.Count_Text() + " entries");
+      if (std::nearbyint(element.declared) > INT32_MAX)
+        return Outcome::Failure(at + "declares " + element.Count_Text() +
+                                " entries, more than a mesh can hold");
       // A binary entry's size is known once its properties are: at the end.
       if (file.Size_Known() && header.format == Ply_Format::Ascii)
         if (Outcome fits = Check_Ply_Count(element, Ply_Format::Ascii, static_cast<uint64_t>(file.Input_Size()));

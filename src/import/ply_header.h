@@ -38,7 +38,13 @@ enum class Element_Kind { Vertex, Face, Other };
 
 struct Ply_Element {
   Element_Kind kind = Element_Kind::Other;
-  int32_t count = 0;
+  int32_t count = 0;     // the declared count, saturated at the counters' range
+  double declared = 0;        // the count as the header gives it
+  std::string declared_text;  // and as it is written there
+
+  // The declared count for messages: rounded to a whole number, or, beyond
+  // what a double holds exactly, as the header writes it.
+  std::string Count_Text() const;
   int64_t line = 0;  // the header line that declares it
   std::string name;  // "element vertex", "element face", "element <name>"
   std::vector<Ply_Property> properties;

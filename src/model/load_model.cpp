@@ -22,7 +22,8 @@ Outcome Read_As_Chosen(MeshStore& store, const Model_Request& request) {
     return Read_Input(store, choice.kind, request.progress, request.streams);
   }
   if (!request.more || !request.more->reader) return Outcome::Failure("unsupported input: " + store.File_Input);
-  const Mesh_Reader reader = request.more->reader(choice.format, Companion_Folder(store, request));
+  const Mesh_Reader reader =
+      request.more->reader(choice.format, Companion_Folder(store, request), request.memory_limit);
   if (request.source)
     return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, *request.source, request.progress);
   return Read_Input_With(store, reader, Read_Scope::Normal_And_Optimized, request.progress, request.streams);

@@ -28,6 +28,9 @@ struct Model_Request {
   Byte_Source* source = nullptr;       // the input's bytes, instead of opening File_Input
   Input_Streams streams = Input_Streams::Read;
   Progress* progress = nullptr;
+  // The memory a further format's reader may take (0: as the input's size
+  // allows).
+  uint64_t memory_limit = 0;
   // The line numbering, as the window's two text boxes hold it.
   std::string start = "10";
   std::string step = "1";

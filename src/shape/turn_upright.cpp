@@ -18,6 +18,18 @@ bool Parse_Up_Axis(std::string_view text, Up_Axis& axis) {
   }
 }
 
+const char* Up_Axis_Name(Up_Axis axis) {
+  switch (axis) {
+    case Up_Axis::X: return "x";
+    case Up_Axis::Y: return "y";
+    case Up_Axis::Z: return "z";
+    case Up_Axis::Minus_X: return "-x";
+    case Up_Axis::Minus_Y: return "-y";
+    case Up_Axis::Minus_Z: return "-z";
+  }
+  return "";
+}
+
 Axis_Turn Upright_Turn(Up_Axis axis) {
   switch (axis) {
     case Up_Axis::Y: return {{0, 1, 2}, {1, -1, -1}};

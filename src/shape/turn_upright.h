@@ -27,6 +27,8 @@ enum class Up_Axis { X, Y, Z, Minus_X, Minus_Y, Minus_Z };
 
 // "x", "y", "z", "-x", "-y", "-z" (either case); false for anything else.
 bool Parse_Up_Axis(std::string_view text, Up_Axis& axis);
+// The name Parse_Up_Axis reads: "x", ..., "-z".
+const char* Up_Axis_Name(Up_Axis axis);
 
 // A turn that only moves and negates coordinates: new coordinate i is
 // sign[i] times old coordinate from[i].
