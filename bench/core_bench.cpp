@@ -1,9 +1,12 @@
 // Micro-benchmarks of the core's hot paths: number parsing, point merging,
-// coordinate formatting and reading a PLY file.
+// coordinate formatting, reading a PLY file, reading binary STL and PLY
+// records, and the tidy step.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -15,6 +18,7 @@
 #include "export/coordinate_text.h"
 #include "import/read_input.h"
 #include "merge/optimize_points.h"
+#include "shape/tidy_mesh.h"
 
 namespace {
 
@@ -109,5 +113,78 @@ void BM_Read_Ply(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * (store.Nb_Faces + 1));
 }
 BENCHMARK(BM_Read_Ply)->Arg(708)->Unit(benchmark::kMillisecond);
+
+// A side x side grid of points and its two triangles per cell.
+void Grid(int side, std::vector<Point3>& points, std::vector<Face3>& faces) {
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x) points.push_back({x * 0.37f, y * 0.29f, ((x ^ y) & 7) * 0.13f});
+  for (int y = 0; y + 1 < side; ++y)
+    for (int x = 0; x + 1 < side; ++x) {
+      const int32_t a = y * side + x, b = a + 1, c = a + side + 1, d = a + side;
+      faces.push_back({a, b, c});
+      faces.push_back({a, c, d});
+    }
+}
+
+// Appends a 32-bit value in the byte order asked for.
+void Put_Bytes(std::string& out, uint32_t bits, bool big_endian) {
+  for (int k = 0; k < 4; ++k) out += static_cast<char>(bits >> (8 * (big_endian ? 3 - k : k)));
+}
+uint32_t Bits_Of(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// Reading and merging a 708 x 708 grid from memory: 0 a binary STL,
+// 1 a little-endian binary PLY, 2 a big-endian one.
+void BM_Read_Binary(benchmark::State& state) {
+  std::vector<Point3> points;
+  std::vector<Face3> faces;
+  Grid(708, points, faces);
+  const int kind = static_cast<int>(state.range(0));
+  std::string bytes;
+  if (kind == 0) {
+    bytes.assign(80, ' ');
+    Put_Bytes(bytes, static_cast<uint32_t>(faces.size()), false);
+    for (const Face3& f : faces) {
+      bytes.append(12, '\0');
+      for (int32_t corner : {f.A, f.B, f.C})
+        for (float v : {points[corner].X, points[corner].Y, points[corner].Z}) Put_Bytes(bytes, Bits_Of(v), false);
+      bytes.append(2, '\0');
+    }
+  } else {
+    const bool big = kind == 2;
+    bytes = std::string("ply\nformat ") + (big ? "binary_big_endian" : "binary_little_endian") +
+            " 1.0\nelement vertex " + std::to_string(points.size()) +
+            "\nproperty float x\nproperty float y\nproperty float z\nelement face " + std::to_string(faces.size()) +
+            "\nproperty list uchar int vertex_indices\nend_header\n";
+    for (const Point3& p : points)
+      for (float v : {p.X, p.Y, p.Z}) Put_Bytes(bytes, Bits_Of(v), big);
+    for (const Face3& f : faces) {
+      bytes += '\3';
+      for (int32_t corner : {f.A, f.B, f.C}) Put_Bytes(bytes, static_cast<uint32_t>(corner), big);
+    }
+  }
+  MeshStore store;
+  store.File_Input = kind == 0 ? "grid.stl" : "grid.ply";
+  for (auto _ : state) {
+    Memory_Source source(bytes);
+    Outcome outcome = Read_Input(store, kind == 0 ? Input_Kind::Stl : Input_Kind::Ply, source);
+    if (!outcome.ok) state.SkipWithError(outcome.message.c_str());
+  }
+  state.SetItemsProcessed(state.iterations() * faces.size());
+}
+BENCHMARK(BM_Read_Binary)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The tidy step over a 708 x 708 grid whose points round to tenths.
+void BM_Tidy_Mesh(benchmark::State& state) {
+  std::vector<Point3> points;
+  std::vector<Face3> faces;
+  Grid(708, points, faces);
+  for (auto _ : state) benchmark::DoNotOptimize(Tidy_Mesh(points, faces).faces.size());
+  state.SetItemsProcessed(state.iterations() * faces.size());
+}
+BENCHMARK(BM_Tidy_Mesh)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <ostream>
 
+#include <fast_float/fast_float.h>
+
 namespace {
 
 // A number with nothing before or after it.
 bool Parse_Size(const std::string& text, double& size) {
   const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, size);
+  const auto [stop, error] = fast_float::from_chars(text.data(), end, size);
   return error == std::errc{} && stop == end && std::isfinite(size) && size > 0 && size <= FLT_MAX;
 }
 

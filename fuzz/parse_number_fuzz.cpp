@@ -27,15 +27,15 @@ bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 double Reference_Radix(std::string_view digits, int base) {
-  unsigned __int128 value = 0;
-  const unsigned __int128 max = std::numeric_limits<uint64_t>::max();
+  const uint64_t max = std::numeric_limits<uint64_t>::max();
+  uint64_t value = 0;
   for (char c : digits) {
     int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
     if (d >= base) break;
-    value = value * base + d;
-    if (value > max) return static_cast<double>(std::numeric_limits<uint64_t>::max());
+    if (value > (max - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) return static_cast<double>(max);
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
   }
-  return static_cast<double>(static_cast<uint64_t>(value));
+  return static_cast<double>(value);
 }
 
 double Reference_Number(std::string_view text) {

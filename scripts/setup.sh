@@ -5,7 +5,9 @@ set -euo pipefail
 # What the two programs (and stl2bas's manual page) need to build:
 # scripts/run installs only these.
 KORVANE_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev
-                  zlib1g-dev libmeshoptimizer-dev libassimp-dev help2man)
+                  libfast-float-dev libfmt-dev zlib1g-dev libmeshoptimizer-dev libassimp-dev help2man)
+# What the WebAssembly build adds (scripts/web).
+KORVANE_WEB_PACKAGES=(emscripten node-acorn)
 # What the tests, the benchmarks and the fuzzers add (scripts/test, scripts/fuzz, bench/).
 KORVANE_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth jq bwbasic)
 # What building and checking the Debian package adds (scripts/package).
@@ -74,4 +76,33 @@ KORVANE_FUZZ_TARGETS=(parse_number read_stl read_ply read_bas round_trip shape_m
 korvane_build_fuzzers() {
   korvane_configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON
   cmake --build "$KORVANE_ROOT/build-fuzz" --target fuzzers
+}
+
+# Unpacks Debian's own source of meshoptimizer into DIR/src/meshoptimizer,
+# for the cross builds, which have no package of it (read with a sources list
+# of our own, leaving the system's alone). False when it cannot be had.
+korvane_meshoptimizer_source() {
+  local out=$1
+  [ -f "$out/src/meshoptimizer/CMakeLists.txt" ] && return 0
+  local apt_dir="$out/apt"
+  mkdir -p "$apt_dir/lists/partial" "$out/src"
+  echo "deb-src http://deb.debian.org/debian bookworm main" >"$apt_dir/sources.list"
+  local apt_options=(-o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
+                     -o "Dir::State::Lists=$apt_dir/lists")
+  apt-get -qq "${apt_options[@]}" update >/dev/null 2>&1 || return 1
+  (cd "$out/src" && apt-get -qq "${apt_options[@]}" source --download-only meshoptimizer >/dev/null 2>&1) || return 1
+  rm -rf "$out/src/meshoptimizer"
+  mkdir -p "$out/src/meshoptimizer"
+  tar -xf "$out"/src/meshoptimizer_*.orig.tar.* -C "$out/src/meshoptimizer" --strip-components=1
+}
+
+# Copies the header-only libraries the build uses (CLI11, nlohmann-json,
+# fast_float, fmt) from Debian's packages into PREFIX/include, for the cross
+# builds: their own include folders hold none of them.
+korvane_copy_headers() {
+  local prefix=$1
+  mkdir -p "$prefix/include"
+  for headers in CLI nlohmann fast_float fmt; do
+    [ -e "$prefix/include/$headers" ] || cp -r "/usr/include/$headers" "$prefix/include/"
+  done
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <random>
 #include <set>
@@ -16,6 +17,7 @@
 #include "export/coordinate_text.h"
 #include "export/write_bas.h"
 #include "import/read_input.h"
+#include "shape/exact_product.h"
 #include "shape/tidy_mesh.h"
 #include "test_files.h"
 
@@ -139,3 +141,29 @@ TEST(TidyMesh, OnePointPerTextInFirstOccurrenceOrderEveryFaceWithAreaAndTheFileR
 }
 
 }  // namespace
+
+// Whole-tenth products of up to 126 bits, as the area test of big models
+// needs them: a * b == c * d when the four are x*y, z*w, x*z, y*w, and not
+// when a unit is added anywhere in the product, low half or high half.
+TEST(ExactProduct, EqualProductsAreToldApartFromEveryNeighbour) {
+  std::mt19937_64 random(9);
+  auto factor = [&] { return static_cast<int64_t>(random() >> (33 + random() % 31)); };  // below 2^31
+  for (int trial = 0; trial < 100000; ++trial) {
+    const int64_t x = factor() + 1, y = factor() + 1, z = factor() + 1, w = factor() + 1;
+    const int64_t sign = random() % 2 ? -1 : 1;
+    const int64_t a = sign * x * y, b = z * w, c = sign * x * z, d = y * w;
+    ASSERT_TRUE(Products_Equal(a, b, c, d)) << a << " " << b << " " << c << " " << d;
+    ASSERT_TRUE(Products_Equal(b, a, d, c));
+    ASSERT_FALSE(Products_Equal(a, b + 1, c, d));
+    ASSERT_FALSE(Products_Equal(a, b, -c, d));
+    // Products 2^64 apart: the same low half, high halves one apart.
+    const int shift = 3 + static_cast<int>(random() % 60);
+    const int64_t power = int64_t{1} << shift;
+    ASSERT_FALSE(Products_Equal(power, b, power, b + (int64_t{1} << (64 - shift)))) << shift << " " << b;
+    ASSERT_TRUE(Products_Equal(0, b, c, 0));
+    ASSERT_FALSE(Products_Equal(0, b, c, d));
+  }
+  const int64_t most_negative = std::numeric_limits<int64_t>::min();
+  EXPECT_TRUE(Products_Equal(most_negative, 2, most_negative / 2, 4));
+  EXPECT_FALSE(Products_Equal(most_negative, 2, most_negative / 2, -4));
+}

@@ -1,9 +1,10 @@
 #include "controller/app_commands.h"
 
-#include <charconv>
 #include <filesystem>
 #include <new>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "core/line_numbering.h"
 #include "core/progress.h"
@@ -41,11 +42,7 @@ class Window_Progress final : public Progress {
 
 // An angle as a 32-bit float shows: at most 7 significant digits, "." as the
 // decimal point, no blanks. Whole degrees show as plain digits.
-std::string Angle_Text(float angle) {
-  char text[32];
-  auto result = std::to_chars(text, text + sizeof text, angle, std::chars_format::general, 7);
-  return std::string(text, result.ptr);
-}
+std::string Angle_Text(float angle) { return fmt::format("{:.7g}", angle); }
 
 // What the save dialog proposes: the input's name with .bas, in the input's
 // folder, so that a mesh is saved beside the file it came from; nothing

@@ -1,12 +1,14 @@
 #include "core/parse_number.h"
 
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <system_error>
+
+#include <fast_float/fast_float.h>
 
 namespace {
 
@@ -14,7 +16,7 @@ bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 // A character that may carry a number on (or is skipped inside it): after a
-// from_chars parse stops at one of these, the full grammar must decide.
+// plain conversion stops at one of these, the full grammar must decide.
 bool May_Continue(char c) {
   return Is_Blank(c) || Is_Digit(c) || c == '.' || c == 'e' || c == 'E' || c == 'd' ||
          c == 'D' || c == '+' || c == '-';
@@ -69,9 +71,6 @@ double Parse_Number_Slow(std::string_view text) {
   }
   bool seen_point = false;
   bool seen_digit = false;
-  // Decimal magnitude bookkeeping, used only to tell overflow from underflow.
-  int64_t significant_int_digits = 0;
-  int64_t zeros_after_point = 0;
   bool seen_significant = false;
   for (; p != end; ++p) {
     char c = *p;
@@ -80,8 +79,6 @@ double Parse_Number_Slow(std::string_view text) {
       seen_digit = true;
       number.push_back(c);
       if (c != '0') seen_significant = true;
-      if (!seen_point && seen_significant) ++significant_int_digits;
-      if (seen_point && !seen_significant) ++zeros_after_point;
     } else if (c == '.' && !seen_point) {
       seen_point = true;
       number.push_back('.');
@@ -113,16 +110,12 @@ double Parse_Number_Slow(std::string_view text) {
     number += std::to_string(exponent);
   }
 
+  // Correctly rounded: a value beyond the doubles comes back infinite, one
+  // below the smallest as zero.
   double value = 0.0;
-  auto result = std::from_chars(number.data(), number.data() + number.size(), value,
-                                std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    int64_t magnitude =
-        (significant_int_digits > 0 ? significant_int_digits : -zeros_after_point) + exponent;
-    value = magnitude > 0 ? DBL_MAX : 0.0;
-  } else if (result.ec != std::errc()) {
-    value = 0.0;
-  }
+  auto result = fast_float::from_chars(number.data(), number.data() + number.size(), value);
+  if (result.ec != std::errc()) value = 0.0;
+  if (std::isinf(value)) value = DBL_MAX;
   return negative ? -value : value;
 }
 
@@ -204,8 +197,8 @@ double Parse_Number(std::string_view text) {
   if (p != end) {
     const char* first = (*p == '-' && p + 1 != end) ? p + 1 : p;
     if (Is_Digit(*first) || *first == '.') {
-      auto result = std::from_chars(p, end, value, std::chars_format::general);
-      if (result.ec == std::errc() && (result.ptr == end || !May_Continue(*result.ptr)))
+      auto result = fast_float::from_chars(p, end, value);
+      if (result.ec == std::errc() && std::isfinite(value) && (result.ptr == end || !May_Continue(*result.ptr)))
         return value;
     }
   }

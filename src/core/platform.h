@@ -48,6 +48,15 @@ inline void Prefetch(const void* address) {
 #endif
 }
 
+// ---- Two threads -------------------------------------------------------------
+
+// Runs `here` in this thread and `beside` in a second one at the same time,
+// and returns when both are done. Where the build has no threads (the
+// WebAssembly one), the machine has one core or no thread can be had, runs
+// `here` and then `beside` in this thread: the two must not depend on which
+// runs first, so the result is the same either way.
+void Run_Side_By_Side(const std::function<void()>& here, const std::function<void()>& beside);
+
 // ---- The program's start --------------------------------------------------
 
 // The command line's arguments as UTF-8, the program's name first.

@@ -1,30 +1,20 @@
 #include "export/coordinate_text.h"
 
-#include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 
+#include "core/byte_order.h"
+#include "core/float_text.h"
 #include "export/decimal_digits.h"
 
 namespace {
 
 // The text of the shortest decimal form of `value`, rounded to tenths.
 size_t Format_From_Shortest_Digits(float value, char* out) {
-  // Shortest decimal digits of |value| as d.ddd e X: digit k weighs 10^(X-k).
-  char sci[48];
-  auto result = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific);
-  char digits[16];
-  int count = 0;
-  const char* p = sci;
-  for (; p != result.ptr && *p != 'e'; ++p)
-    if (*p != '.') digits[count++] = *p;
-  int exponent = 0;
-  if (p != result.ptr) {
-    const char* digits_from = p[1] == '+' ? p + 2 : p + 1;  // from_chars takes no "+"
-    std::from_chars(digits_from, result.ptr, exponent);
-  }
-  auto digit = [&](int k) { return k >= 0 && k < count ? digits[k] - '0' : 0; };
+  // Digit k of the shortest decimal digits weighs 10^(exponent - k).
+  const Shortest_Digits shortest = Shortest_Digits_Of(value);
+  const int exponent = shortest.exponent;
+  auto digit = [&](int k) { return k >= 0 && k < shortest.count ? shortest.digits[k] - '0' : 0; };
 
   // Integer digits then the tenth, as plain digit values.
   char kept[48];
@@ -64,7 +54,7 @@ size_t Format_Coordinate(float value, char* out) {
   if (tenths < 1e15) {
     const double below = std::floor(tenths);
     // The next float up: a finite non-negative float's bits plus one.
-    const float next = std::bit_cast<float>(std::bit_cast<uint32_t>(magnitude) + 1);
+    const float next = Bit_Copy<float>(Bit_Copy<uint32_t>(magnitude) + 1);
     const double step = 10.0 * static_cast<double>(next - magnitude);
     if (std::fabs(tenths - below - 0.5) > step) {
       const uint64_t rounded = static_cast<uint64_t>(below) + (tenths - below > 0.5 ? 1 : 0);

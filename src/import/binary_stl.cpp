@@ -1,19 +1,13 @@
 #include "import/binary_stl.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <new>
 #include <string>
 
-namespace {
+#include "core/byte_order.h"
 
-uint32_t Little_Endian_32(const char* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap32(value);
-  return value;
-}
+namespace {
 
 bool Finite_Bits(uint32_t bits) { return (bits & 0x7f800000u) != 0x7f800000u; }
 
@@ -21,7 +15,9 @@ constexpr size_t kFirst_Room = 1024;
 
 }  // namespace
 
-uint32_t Binary_Stl_Count(std::string_view head) { return Little_Endian_32(head.data() + 80); }
+uint32_t Binary_Stl_Count(std::string_view head) {
+  return Load_Stored<uint32_t>(head.data() + 80, std::endian::little);
+}
 
 bool Looks_Binary(std::string_view head) {
   for (char c : head) {
@@ -70,7 +66,7 @@ bool Binary_Stl_Decoder::Store(const char* record) {
   if (f >= declared_ || f >= kMax_Stl_Facets) return false;
   if (!Room_For(f)) return false;
   uint32_t bits[9];
-  for (int k = 0; k < 9; ++k) bits[k] = Little_Endian_32(record + 12 + 4 * k);
+  for (int k = 0; k < 9; ++k) bits[k] = Load_Stored<uint32_t>(record + 12 + 4 * k, std::endian::little);
   if (bad_facet_ < 0)
     for (uint32_t b : bits)
       if (!Finite_Bits(b)) {

@@ -1,13 +1,13 @@
 #include "import/ply_binary.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "core/flat_array.h"
 #include "core/parse_number.h"
 
@@ -67,29 +67,17 @@ class Binary_Input {
   size_t end_ = 0;
 };
 
-template <typename Unsigned>
-Unsigned Load(const char* bytes, bool swap) {
-  Unsigned value;
-  std::memcpy(&value, bytes, sizeof value);
-  if (swap) {
-    if constexpr (sizeof(Unsigned) == 2) value = __builtin_bswap16(value);
-    if constexpr (sizeof(Unsigned) == 4) value = __builtin_bswap32(value);
-    if constexpr (sizeof(Unsigned) == 8) value = __builtin_bswap64(value);
-  }
-  return value;
-}
-
 // A scalar of any type as a double, which holds every one of them exactly.
-double As_Double(const char* bytes, Ply_Type type, bool swap) {
+double As_Double(const char* bytes, Ply_Type type, std::endian order) {
   switch (type) {
     case Ply_Type::Int8: return static_cast<int8_t>(bytes[0]);
     case Ply_Type::Uint8: return static_cast<uint8_t>(bytes[0]);
-    case Ply_Type::Int16: return static_cast<int16_t>(Load<uint16_t>(bytes, swap));
-    case Ply_Type::Uint16: return Load<uint16_t>(bytes, swap);
-    case Ply_Type::Int32: return static_cast<int32_t>(Load<uint32_t>(bytes, swap));
-    case Ply_Type::Uint32: return Load<uint32_t>(bytes, swap);
-    case Ply_Type::Float32: return std::bit_cast<float>(Load<uint32_t>(bytes, swap));
-    case Ply_Type::Float64: return std::bit_cast<double>(Load<uint64_t>(bytes, swap));
+    case Ply_Type::Int16: return static_cast<int16_t>(Load_Stored<uint16_t>(bytes, order));
+    case Ply_Type::Uint16: return Load_Stored<uint16_t>(bytes, order);
+    case Ply_Type::Int32: return static_cast<int32_t>(Load_Stored<uint32_t>(bytes, order));
+    case Ply_Type::Uint32: return Load_Stored<uint32_t>(bytes, order);
+    case Ply_Type::Float32: return Bit_Copy<float>(Load_Stored<uint32_t>(bytes, order));
+    case Ply_Type::Float64: return Bit_Copy<double>(Load_Stored<uint64_t>(bytes, order));
     case Ply_Type::Unknown: break;
   }
   return 0;
@@ -119,7 +107,7 @@ class Body_Reader {
         header_(header),
         built_(built),
         meter_(meter),
-        swap_((header.format == Ply_Format::Binary_Big_Endian) != (std::endian::native == std::endian::big)) {}
+        order_(header.format == Ply_Format::Binary_Big_Endian ? std::endian::big : std::endian::little) {}
 
   Outcome Read(bool& ended) {
     for (const Ply_Element& element : header_.elements) {
@@ -157,7 +145,7 @@ class Body_Reader {
       complete = false;
       return Outcome::Success();
     }
-    const double value = As_Double(input_.Take(size), list.count_type, swap_);
+    const double value = As_Double(input_.Take(size), list.count_type, order_);
     if (!(value >= 0) || value != std::floor(value)) {
       char text[32];
       std::snprintf(text, sizeof text, "%.17g", value);
@@ -208,7 +196,7 @@ class Body_Reader {
       }
       const char* bytes = input_.Take(layout.size);
       for (int k = 0; k < 3; ++k)
-        xyz[k] = As_Double(bytes + layout.offsets[axes[k]], element.properties[axes[k]].type, swap_);
+        xyz[k] = As_Double(bytes + layout.offsets[axes[k]], element.properties[axes[k]].type, order_);
       return Store_Vertex(entry, xyz);
     }
     for (size_t p = 0; p < element.properties.size(); ++p) {
@@ -224,7 +212,7 @@ class Body_Reader {
         complete = false;
         return Outcome::Success();
       }
-      const double value = As_Double(input_.Take(size), property.type, swap_);
+      const double value = As_Double(input_.Take(size), property.type, order_);
       // A name given twice: the first property of that name holds the axis.
       for (int k = 0; k < 3; ++k)
         if (axes[k] == static_cast<int>(p)) xyz[k] = value;
@@ -254,7 +242,7 @@ class Body_Reader {
           complete = false;
           return Outcome::Success();
         }
-        const double value = As_Double(input_.Take(item), property.type, swap_);
+        const double value = As_Double(input_.Take(item), property.type, order_);
         if (std::isnan(value))
           return Outcome::Failure("Face " + std::to_string(entry) + " names a vertex that is not a number");
         corners_.push_back(Round_To_Int32(value));
@@ -269,7 +257,7 @@ class Body_Reader {
   const Ply_Header& header_;
   Polygon_Mesh& built_;
   Progress_Meter& meter_;
-  const bool swap_;
+  const std::endian order_;
   std::vector<int32_t> corners_;
 };
 

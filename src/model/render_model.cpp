@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "export/file_sink.h"
+#ifdef KORVANE_WITH_PNG
 #include "preview/png_picture.h"
+#endif
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
 
@@ -16,8 +18,11 @@ Outcome Render_Model(MeshStore& store, const Picture_Request& request) {
     Set_Drawing_Area(store, request.width, request.height);
     std::vector<Segment> segments;
     Build_Wireframe(store, segments);
-    picture = request.format == Picture_Format::Svg ? Svg_Picture(segments, request.width, request.height)
-                                                    : Png_Picture(segments, request.width, request.height);
+    if (request.format == Picture_Format::Svg) picture = Svg_Picture(segments, request.width, request.height);
+#ifdef KORVANE_WITH_PNG
+    else
+      picture = Png_Picture(segments, request.width, request.height);
+#endif
   } catch (const std::bad_alloc&) {
     return Outcome::No_Memory("drawing the picture");
   }

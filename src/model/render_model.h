@@ -19,7 +19,8 @@ struct Picture_Request {
   std::string output;
 };
 
-// Draws the store's loaded model and writes the picture. Writes the view
+// Draws the store's loaded model and writes the picture (a PNG only in a
+// build with PNG pictures; otherwise it "could not be made"). Writes the view
 // state, Show_Normal and what drawing writes (preview/wireframe.h). A
 // failure names the picture, or says that memory ran out while drawing or
 // writing it.

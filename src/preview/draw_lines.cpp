@@ -4,16 +4,24 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <system_error>
-#include <thread>
+
+#include "core/platform.h"
 
 namespace {
 
+#if defined(__cpp_lib_atomic_ref)
 // Sets one pixel. Two threads may set the same pixel of a big picture at
 // once, always to the same ink: a relaxed atomic store makes that well
 // defined and compiles to the plain store it would be otherwise.
 static_assert(std::atomic_ref<uint32_t>::is_always_lock_free);
 inline void Put(uint32_t* pixel, uint32_t ink) { std::atomic_ref<uint32_t>(*pixel).store(ink, std::memory_order_relaxed); }
+constexpr bool Two_Threads_May_Share_Pixels = true;
+#else
+// A standard library without atomic_ref (emscripten's) cannot make two
+// threads' stores to one pixel well defined: there, one thread draws.
+inline void Put(uint32_t* pixel, uint32_t ink) { *pixel = ink; }
+constexpr bool Two_Threads_May_Share_Pixels = false;
+#endif
 
 // Cuts the segment to 0..x_max, 0..y_max (Liang-Barsky). False when nothing
 // of it lies inside.
@@ -144,19 +152,10 @@ void Draw_Lines(uint32_t* pixels, int width, int height, ptrdiff_t stride, std::
                 uint32_t ink) {
   if (pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
 
-  static const bool two_cores = std::thread::hardware_concurrency() > 1;
-  std::thread later;
   const size_t half = segments.size() / 2;
-  if (two_cores && segments.size() >= Segments_For_Two_Threads) {
-    try {
-      later = std::thread(Draw_Into, pixels, width, height, stride, segments.subspan(half), ink);
-    } catch (const std::system_error&) {
-      // No thread to be had: this one draws every segment.
-    }
-  }
-  if (later.joinable()) {
-    Draw_Into(pixels, width, height, stride, segments.first(half), ink);
-    later.join();
+  if (Two_Threads_May_Share_Pixels && segments.size() >= Segments_For_Two_Threads) {
+    Run_Side_By_Side([&] { Draw_Into(pixels, width, height, stride, segments.first(half), ink); },
+                     [&] { Draw_Into(pixels, width, height, stride, segments.subspan(half), ink); });
   } else {
     Draw_Into(pixels, width, height, stride, segments, ink);
   }

@@ -1,17 +1,16 @@
 #include "preview/project_points.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <functional>
-#include <system_error>
-#include <thread>
+
+#include "core/platform.h"
 
 namespace {
 
-// Degrees to radians with pi taken as 3.14159: the double nearest to
-// 3.14159 / 180. The full-precision factor moves points by a pixel.
-constexpr double Degree_Factor = std::bit_cast<double>(uint64_t{0x3F91DF45A50DE270});
+// Degrees to radians with pi taken as 3.14159: the double quotient of
+// 3.14159 by 180, written in hexadecimal so that its bits are exact. The
+// full-precision factor moves points by a pixel.
+constexpr double Degree_Factor = 0x1.1DF45A50DE270p-6;
 
 // The 16-bit screen value of an already floored coordinate. NaN fails both
 // tests and lands at -32768.
@@ -73,19 +72,10 @@ int32_t Project_Points(std::span<const Point3> points, int32_t last, const MeshS
   ScreenPoint* out = screen.data();
   const int32_t count = n + 1;
 
-  static const bool two_cores = std::thread::hardware_concurrency() > 1;
-  std::thread upper;
   const int32_t half = count / 2;
-  if (two_cores && count >= Points_For_Two_Threads) {
-    try {
-      upper = std::thread(Project_Range, in, out, half, count, std::cref(factors));
-    } catch (const std::system_error&) {
-      // No thread to be had: this one projects every point.
-    }
-  }
-  if (upper.joinable()) {
-    Project_Range(in, out, 0, half, factors);
-    upper.join();
+  if (count >= Points_For_Two_Threads) {
+    Run_Side_By_Side([&] { Project_Range(in, out, 0, half, factors); },
+                     [&] { Project_Range(in, out, half, count, factors); });
   } else {
     Project_Range(in, out, 0, count, factors);
   }

@@ -8,6 +8,7 @@
 #include "core/parse_number.h"
 #include "core/index_table.h"
 #include "export/coordinate_text.h"
+#include "shape/exact_product.h"
 
 namespace {
 
@@ -85,15 +86,17 @@ size_t Round_Point(const Point3& p, Rounded_Point& rounded, char* text) {
 }
 
 // Zero area at one decimal: two corners the same point, or the three on one
-// line, tested exactly on whole tenths (the products fit in 128 bits).
+// line, tested exactly on whole tenths (the differences of two tenths of at
+// most 18 digits fit in 64 bits, their products in 128).
 bool Has_No_Area(const Rounded_Point& a, const Rounded_Point& b, const Rounded_Point& c) {
   if (a.exact && b.exact && c.exact) {
-    __int128 u[3], v[3];
+    int64_t u[3], v[3];
     for (int i = 0; i < 3; ++i) {
-      u[i] = static_cast<__int128>(b.tenths[i]) - a.tenths[i];
-      v[i] = static_cast<__int128>(c.tenths[i]) - a.tenths[i];
+      u[i] = b.tenths[i] - a.tenths[i];
+      v[i] = c.tenths[i] - a.tenths[i];
     }
-    return u[1] * v[2] - u[2] * v[1] == 0 && u[2] * v[0] - u[0] * v[2] == 0 && u[0] * v[1] - u[1] * v[0] == 0;
+    return Products_Equal(u[1], v[2], u[2], v[1]) && Products_Equal(u[2], v[0], u[0], v[2]) &&
+           Products_Equal(u[0], v[1], u[1], v[0]);
   }
   // Coordinates beyond 10^17: their floats are whole numbers far apart.
   const double u[3] = {double{b.value.X} - a.value.X, double{b.value.Y} - a.value.Y, double{b.value.Z} - a.value.Z};
