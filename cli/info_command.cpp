@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <span>
 #include <string>
@@ -70,10 +69,6 @@ Json Report_Json(const std::string& input, const Input_Choice& choice, const Mes
   if (report.shape.reduced) {
     out["faces_target"] = report.shape.faces_target;
     out["faces_achieved"] = report.shape.faces_achieved;
-    // Six significant digits are all the error means.
-    char error[32];
-    std::snprintf(error, sizeof error, "%.6g", report.shape.simplify_error);
-    out["simplify_error"] = static_cast<float>(std::strtod(error, nullptr));
   }
   return out;
 }
@@ -82,6 +77,8 @@ void Print_Json_Report(const Info_Options& options, const Input_Choice& choice, 
                        const Model_Result& result, const Model_Report& report) {
   Json_Object_Printer printer(std::cout);
   printer.Fields(Report_Json(options.input, choice, store, result, report));
+  // Six significant digits are all the error means.
+  if (report.shape.reduced) printer.Field("simplify_error", report.shape.simplify_error, 6);
   if (options.dump && report.loaded) {
     if (choice.kind != Input_Kind::Bas) {
       printer.Field("pts_normal", store.Valid_Pts_Normal());

@@ -1,5 +1,7 @@
 #include "json_layout.h"
 
+#include <cstdio>
+
 #include "core/float_text.h"
 
 namespace {
@@ -74,6 +76,13 @@ void Json_Object_Printer::Field(const std::string& key, std::span<const Face3> f
   for (size_t i = 0; i < faces.size(); ++i)
     out_ << (i ? ", [" : "[") << faces[i].A << ", " << faces[i].B << ", " << faces[i].C << "]";
   out_ << "]";
+}
+
+void Json_Object_Printer::Field(const std::string& key, double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  Key(key);
+  out_ << text;
 }
 
 void Json_Object_Printer::End() { out_ << (first_ ? "{" : "") << "\n}\n"; }

@@ -30,6 +30,9 @@ class Json_Object_Printer {
   // program where memory has run out.
   void Field(const std::string& key, std::span<const Point3> points);
   void Field(const std::string& key, std::span<const Face3> faces);
+  // A number that means only its first `digits` significant digits (C's
+  // "%.*g"), such as an error estimate.
+  void Field(const std::string& key, double value, int digits);
   void End();
 
  private:
