@@ -1,5 +1,6 @@
 #include "preview/draw_lines.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -51,10 +52,10 @@ bool Clip(double& x0, double& y0, double& x1, double& y1, double x_max, double y
 
 // Bresenham from one pixel to another, both inside the raster: every pixel
 // on the way lies in the box of the two ends, so none needs a bounds test.
-// The pixels are those of the general loop below (error dx + dy, a step
-// along x when 2 * error >= dy, along y when 2 * error <= dx); walked along
-// the longer axis, which takes a step at every pixel, only the other axis
-// needs a decision.
+// The pixels are those of the textbook loop (error dx + dy, a step along x
+// when 2 * error >= dy, along y when 2 * error <= dx); walked along the
+// longer axis, which takes a step at every pixel, only the other axis needs
+// a decision.
 void Line_Inside(uint32_t* pixels, ptrdiff_t stride, int x0, int y0, int x1, int y1, uint32_t ink) {
   uint32_t* pixel = pixels + y0 * stride + x0;
   // A big mesh at a small zoom is mostly segments of one or two pixels:
@@ -114,27 +115,13 @@ void Draw_Into(uint32_t* pixels, int width, int height, ptrdiff_t stride, std::s
       continue;
     double a = x0, b = y0, c = x1, d = y1;
     if (!Clip(a, b, c, d, width - 1, height - 1)) continue;
-    x0 = static_cast<int>(std::lround(a));
-    y0 = static_cast<int>(std::lround(b));
-    x1 = static_cast<int>(std::lround(c));
-    y1 = static_cast<int>(std::lround(d));
-    // Bresenham; the bounds test only guards the rounding of clipped ends.
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int step_x = x0 < x1 ? 1 : -1, step_y = y0 < y1 ? 1 : -1;
-    int error = dx + dy;
-    for (;;) {
-      if (inside(x0, y0)) Put(pixels + y0 * stride + x0, ink);
-      if (x0 == x1 && y0 == y1) break;
-      const int twice = 2 * error;
-      if (twice >= dy) {
-        error += dy;
-        x0 += step_x;
-      }
-      if (twice <= dx) {
-        error += dx;
-        y0 += step_y;
-      }
-    }
+    // The clipped ends lie in the raster (rounding cannot take them past its
+    // last pixel by half a pixel or more; the clamp says so).
+    x0 = std::clamp(static_cast<int>(std::lround(a)), 0, width - 1);
+    y0 = std::clamp(static_cast<int>(std::lround(b)), 0, height - 1);
+    x1 = std::clamp(static_cast<int>(std::lround(c)), 0, width - 1);
+    y1 = std::clamp(static_cast<int>(std::lround(d)), 0, height - 1);
+    Line_Inside(pixels, stride, x0, y0, x1, y1, ink);
   }
 }
 
