@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/text_chars.h"
+
 namespace {
 
 constexpr uint64_t kMiB = uint64_t{1} << 20;
 constexpr uint64_t kBase_Memory = 512 * kMiB;
 constexpr unsigned kBase_Seconds = 3;
 constexpr size_t kPiece = size_t{1} << 16;
-
-bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
@@ -50,7 +50,7 @@ Isolation_Limits Scene_Limits(std::string_view bytes, uint64_t memory_limit) {
   if (memory_limit > 0) {
     limits.memory_bytes = limits.memory_ceiling = memory_limit;
   } else {
-    const uint64_t marks = static_cast<uint64_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) { return !Is_Blank(c); }));
+    const uint64_t marks = static_cast<uint64_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) { return !Is_Blank_Or_Line_End(c); }));
     limits.memory_ceiling = kScene_Memory_Ceiling;
     limits.memory_bytes = std::min(kBase_Memory + kScene_Memory_Per_Byte * marks, limits.memory_ceiling);
   }

@@ -10,15 +10,18 @@
 
 #include <fast_float/fast_float.h>
 
+#include "core/text_chars.h"
+
 namespace {
 
-bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+// Blanks and line feeds inside a number are passed over ("3 4" reads 34).
+bool Is_Skipped(char c) { return Is_Blank(c) || c == '\n'; }
 bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 // A character that may carry a number on (or is skipped inside it): after a
 // plain conversion stops at one of these, the full grammar must decide.
 bool May_Continue(char c) {
-  return Is_Blank(c) || Is_Digit(c) || c == '.' || c == 'e' || c == 'E' || c == 'd' ||
+  return Is_Skipped(c) || Is_Digit(c) || c == '.' || c == 'e' || c == 'E' || c == 'd' ||
          c == 'D' || c == '+' || c == '-';
 }
 
@@ -35,7 +38,7 @@ double Parse_Radix(const char* p, const char* end, int base) {
   uint64_t value = 0;
   const uint64_t limit = std::numeric_limits<uint64_t>::max() / static_cast<uint64_t>(base);
   for (; p != end; ++p) {
-    if (Is_Blank(*p)) continue;
+    if (Is_Skipped(*p)) continue;
     int d = Digit_Value(*p, base);
     if (d < 0) break;
     if (value > limit) return static_cast<double>(std::numeric_limits<uint64_t>::max());
@@ -50,7 +53,7 @@ double Parse_Number_Slow(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
   auto skip_blanks = [&] {
-    while (p != end && Is_Blank(*p)) ++p;
+    while (p != end && Is_Skipped(*p)) ++p;
   };
 
   skip_blanks();
@@ -74,7 +77,7 @@ double Parse_Number_Slow(std::string_view text) {
   bool seen_significant = false;
   for (; p != end; ++p) {
     char c = *p;
-    if (Is_Blank(c)) continue;
+    if (Is_Skipped(c)) continue;
     if (Is_Digit(c)) {
       seen_digit = true;
       number.push_back(c);
@@ -98,7 +101,7 @@ double Parse_Number_Slow(std::string_view text) {
       ++p;
     }
     for (; p != end; ++p) {
-      if (Is_Blank(*p)) continue;
+      if (Is_Skipped(*p)) continue;
       if (!Is_Digit(*p)) break;
       // Clamped: any exponent this large already over- or underflows.
       if (exponent < 1000000) exponent = exponent * 10 + (*p - '0');

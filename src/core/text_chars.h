@@ -9,6 +9,9 @@
 // What separates values on a line of STL, PLY and the like: a space or a tab.
 constexpr bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
 
+// A blank or a line end: what a text file holds besides its marks.
+constexpr bool Is_Blank_Or_Line_End(char c) { return Is_Blank(c) || c == '\r' || c == '\n'; }
+
 // White space within a line as C knows it (the line reader has already taken
 // the line ends off): a blank, a form feed or a vertical tab.
 constexpr bool Is_White_Space(char c) { return Is_Blank(c) || c == '\f' || c == '\v'; }
