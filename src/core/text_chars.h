@@ -16,10 +16,17 @@ constexpr bool Is_Blank_Or_Line_End(char c) { return Is_Blank(c) || c == '\r' ||
 // the line ends off): a blank, a form feed or a vertical tab.
 constexpr bool Is_White_Space(char c) { return Is_Blank(c) || c == '\f' || c == '\v'; }
 
-// The text with A..Z turned into a..z and every other byte kept.
+// The text with A..Z turned into a..z (or a..z into A..Z) and every other
+// byte kept.
 inline std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+inline std::string Upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return out;
 }

@@ -1,8 +1,8 @@
 #include "export/viewer_program.h"
 
-#include <cctype>
 #include <string_view>
 
+#include "core/text_chars.h"
 #include "export/viewer_dialects.h"
 
 namespace {
@@ -147,9 +147,7 @@ std::string Fill_Line(std::string_view text, const Viewer_Settings& view, const 
   if (!line.empty() && line.front() == '\'') return line;
   // A statement follows its number after a blank. Its text holds no string,
   // so every letter of it is a keyword or a variable name.
-  if (keywords == Keyword_Case::Upper)
-    for (char& c : line) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return " " + line;
+  return " " + (keywords == Keyword_Case::Upper ? Upper(line) : line);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "shape/turn_upright.h"
 
-#include <cctype>
+#include "core/text_chars.h"
 
 namespace {
 float& Coordinate(Point3& p, int axis) { return axis == 0 ? p.X : axis == 1 ? p.Y : p.Z; }
@@ -10,7 +10,7 @@ bool Parse_Up_Axis(std::string_view text, Up_Axis& axis) {
   const bool minus = !text.empty() && text.front() == '-';
   if (minus) text.remove_prefix(1);
   if (text.size() != 1) return false;
-  switch (std::tolower(static_cast<unsigned char>(text.front()))) {
+  switch (Lower(text).front()) {
     case 'x': axis = minus ? Up_Axis::Minus_X : Up_Axis::X; return true;
     case 'y': axis = minus ? Up_Axis::Minus_Y : Up_Axis::Y; return true;
     case 'z': axis = minus ? Up_Axis::Minus_Z : Up_Axis::Z; return true;
