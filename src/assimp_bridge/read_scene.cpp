@@ -226,7 +226,7 @@ bool Reads_Scene_Format(std::string_view extension) {
   return importer.IsExtensionSupported(dotted);
 }
 
-Outcome Read_Scene(Byte_Source& source, const std::string& name, Mesh_Arrays& mesh, Progress* progress,
+Outcome Read_Scene(Byte_Source& source, const std::string& /*name*/, Mesh_Arrays& mesh, Progress* progress,
                    const Scene_Input& input) {
   const std::string format = Lower(input.format);
   mesh.Input_Format = format;

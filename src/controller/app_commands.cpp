@@ -97,6 +97,7 @@ bool App_Commands::Open_File(const std::string& path) {
     case Input_Kind::Stl: Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}, &path); return true;
     case Input_Kind::Ply: Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}, &path); return true;
     case Input_Kind::Bas: Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}, &path); return true;
+    case Input_Kind::Off:
     case Input_Kind::Unsupported: return false;
   }
   return false;

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <utility>
 
-#include "export/write_bas.h"
+#include "model/model_report.h"
 #include "shape/legible_faces.h"
 
 namespace {
@@ -215,15 +215,14 @@ std::unique_ptr<Fit_Shaped> Fit_Commands::Shape(const Fit_Choice& choice) const 
       shaped->choice.faces = static_cast<size_t>(shaped->report.faces_target);
     }
 
-    const std::span<const Point3> points(store.Pts_Optimized.data(), static_cast<size_t>(store.Nb_Pts_Optimized + 1));
-    const std::span<const Face3> faces(store.Faces_Optimized.data(), static_cast<size_t>(store.Nb_Faces + 1));
     Fit_Figures& figures = shaped->figures;
-    figures.faces = static_cast<int64_t>(faces.size());
-    figures.points = static_cast<int64_t>(points.size());
+    figures.faces = static_cast<int64_t>(store.Valid_Faces_Optimized().size());
+    figures.points = static_cast<int64_t>(store.Valid_Pts_Optimized().size());
     figures.points_collapsing = shaped->report.points_collapsing;
     figures.faces_losing_area = shaped->report.faces_degenerate;
-    figures.lines_needed = Count_Bas_Lines(points, faces, store.Basic_Line, store.Basic_Step);
-    figures.lines_available = Available_Bas_Lines(store.Basic_Line, store.Basic_Step);
+    const Target_Report target = Report_Store_Target(store);
+    figures.lines_needed = target.lines_needed;
+    figures.lines_available = target.lines_available;
 
     // The preview's arrays, then the optimized view as the window draws it.
     Size_Array(store.Faces_Visible, store.Nb_Faces);
