@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,26 @@ bool Refuse(std::string& refused, std::string reason) {
   return false;
 }
 
+// The view a viewer program draws, as stl2bas --angles, --zoom and --mesh
+// take it: by default the whole model as the preview first shows it. False,
+// with the reason, for one stl2bas would refuse.
+bool Read_View(const Json& view, bool bas_input, Viewer_Settings& viewer, std::string& refused) {
+  const Json angles = view.value("angles", Json::array({0, 0, 0}));
+  if (!angles.is_array() || angles.size() != 3) return Refuse(refused, "--angles: three whole degrees 0..359");
+  viewer.angle_x = angles[0].get<int>();
+  viewer.angle_y = angles[1].get<int>();
+  viewer.angle_z = angles[2].get<int>();
+  viewer.zoom = view.value("zoom", 1);
+  const std::string mesh = view.value("mesh", std::string());
+  if (!mesh.empty() && mesh != "normal" && mesh != "optimized")
+    return Refuse(refused, "--mesh: normal or optimized");
+  viewer.all_faces = mesh.empty() ? !bas_input : mesh == "normal";
+  for (int angle : {viewer.angle_x, viewer.angle_y, viewer.angle_z})
+    if (angle < 0 || angle > 359) return Refuse(refused, "--angles: three whole degrees 0..359");
+  if (viewer.zoom < 1 || viewer.zoom > 20) return Refuse(refused, "--zoom: 1..20");
+  return true;
+}
+
 // The options the page gives, as stl2bas takes them on its command line.
 // False, with the reason, for one stl2bas would refuse.
 bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
@@ -116,23 +137,10 @@ bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
     return Refuse(refused, "--line-length: the length is " + std::to_string(Shortest_Line_Length) + ".." +
                      std::to_string(Longest_Line_Length));
   if (options.value("program", false)) {
-    // The viewer draws the view given, by default the whole model as the
-    // preview first shows it.
     Viewer_Settings viewer;
-    const Json view = options.value("view", Json::object());
-    const Json angles = view.value("angles", Json::array({0, 0, 0}));
-    if (!angles.is_array() || angles.size() != 3) return Refuse(refused, "--angles: three whole degrees 0..359");
-    viewer.angle_x = angles[0].get<int>();
-    viewer.angle_y = angles[1].get<int>();
-    viewer.angle_z = angles[2].get<int>();
-    viewer.zoom = view.value("zoom", 1);
-    const std::string mesh = view.value("mesh", std::string());
-    viewer.all_faces = mesh.empty() ? !bas_input : mesh == "normal";
     viewer.dialect = options.value("dialect", std::string("print"));
     if (!Find_Viewer_Dialect(viewer.dialect)) return Refuse(refused, "--dialect: no dialect " + viewer.dialect);
-    for (int angle : {viewer.angle_x, viewer.angle_y, viewer.angle_z})
-      if (angle < 0 || angle > 359) return Refuse(refused, "--angles: three whole degrees 0..359");
-    if (viewer.zoom < 1 || viewer.zoom > 20) return Refuse(refused, "--zoom: 1..20");
+    if (!Read_View(options.value("view", Json::object()), bas_input, viewer, refused)) return false;
     format.viewer = viewer;
   }
   return true;
@@ -243,9 +251,24 @@ EMSCRIPTEN_KEEPALIVE const char* korvane_report(const Page_Model* model) { retur
 
 // Writes the model's BASIC file as stl2bas convert writes it: 1 with the
 // text in korvane_text, 0 with the reason in korvane_message.
-EMSCRIPTEN_KEEPALIVE int korvane_convert(Page_Model* model) {
+// With a viewer program, `view` (JSON as the load's "view", or empty for the
+// load's own) is the view it draws: the page passes the one it shows.
+EMSCRIPTEN_KEEPALIVE int korvane_convert(Page_Model* model, const char* view) {
   model->text.clear();
   model->message.clear();
+  std::optional<Viewer_Settings>& viewer = model->request.shape.format.viewer;
+  if (viewer && view && *view) {
+    std::string refused;
+    try {
+      if (!Read_View(Json::parse(view), model->choice.kind == Input_Kind::Bas, *viewer, refused)) {
+        model->message = refused;
+        return 0;
+      }
+    } catch (const Json::exception&) {
+      model->message = "the view is not what stl2bas takes";
+      return 0;
+    }
+  }
   if (!model->refused.empty()) {
     model->message = model->refused;
     return 0;
@@ -268,7 +291,9 @@ EMSCRIPTEN_KEEPALIVE size_t korvane_text_size(const Page_Model* model) { return 
 EMSCRIPTEN_KEEPALIVE const char* korvane_message(const Page_Model* model) { return model->message.c_str(); }
 
 // Draws the model as the window's preview draws it, at these angles and
-// zoom, the normal mesh or the optimized one, into a width x height area:
+// zoom, the normal mesh (1), the optimized one (0) or, with -1, the one
+// stl2bas render draws by default (optimized for BASIC data or a fitted
+// model), into a width x height area:
 // the number of segments (korvane_segments: x1, y1, x2, y2 for each, in
 // drawing order), with the picture in korvane_pixels (RGBA, white with
 // black lines); -1 with the reason in korvane_message.
@@ -277,6 +302,7 @@ EMSCRIPTEN_KEEPALIVE int korvane_draw(Page_Model* model, int angle_x, int angle_
   model->message.clear();
   model->segments.clear();
   const bool shaped = model->request.shape.Any() && !model->request.normal_only;
+  if (normal < 0) normal = model->choice.kind == Input_Kind::Bas || shaped ? 0 : 1;
   if (normal && (model->choice.kind == Input_Kind::Bas || shaped)) {
     model->message = model->name + ": " +
                      (shaped ? "a fitted model shows its optimized mesh"
