@@ -6,7 +6,8 @@
 //   - the module's preview segments are those of `stl2bas render --svg`,
 //     in order, for three views;
 //   - the module's convert with fitting options and a viewer program is
-//     what stl2bas writes with the same options.
+//     what stl2bas writes with the same options;
+//   - a big file's read, cancelled, leaves the model shown before.
 //
 //   KORVANE_NPM=FOLDER node web/check-page.mjs STL2BAS PAGE_FOLDER FILE...
 //
@@ -152,6 +153,27 @@ try {
     if (fitted.status === 0 && (!written.ok || written.text !== fitted.stdout.toString("latin1")))
       report(file, "the fitted program differs", written.message || "");
     else if (fitted.status !== 0 && written.ok) report(file, "the page writes a fitted program stl2bas refuses", fitted.message);
+  }
+  // A big file's read is cancelled: the model shown before stays, with its
+  // file and its download.
+  const last = files.at(-1);
+  if (last && (await page.$eval("#download", (button) => !button.disabled))) {
+    compared += 1;
+    const facets = 2000000;
+    const big = Buffer.alloc(84 + 50 * facets);
+    big.writeUInt32LE(facets, 80);
+    for (let facet = 0; facet < facets; ++facet)
+      for (let corner = 0; corner < 3; ++corner) big.writeFloatLE(facet + corner, 84 + 50 * facet + 12 + 12 * corner);
+    const bigFile = path.join(work, "big.stl");
+    fs.writeFileSync(bigFile, big);
+    await (await page.$("#file")).uploadFile(bigFile);
+    await page.waitForSelector("#progress-row:not([hidden])", {timeout: 60000});
+    await page.click("#cancel");
+    await page.waitForSelector("#progress-row[hidden]", {timeout: 60000});
+    const after = await page.evaluate(() => [document.getElementById("file-name").textContent, document.body.dataset.state,
+                                             document.getElementById("message").textContent]);
+    if (after[0] !== last.name || after[1] !== "ready" || !after[2].startsWith("Cancelled"))
+      report(last, "a cancelled read did not leave the model shown before", after.join(" | "));
   }
   for (const error of errors) report({input: "the page"}, "a script error", error);
 } finally {

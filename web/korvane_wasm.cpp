@@ -40,6 +40,7 @@ struct Page_Model {
   Model_Result result;
   std::string refused;  // options or a name refused before anything was read
   int area_width = 481, area_height = 473;  // the preview's, for the judgement of the model as read
+  bool propose = false;  // whether the load judges the model as read for the fit (the page's "propose")
   std::string report;   // JSON
   std::string text;     // the BASIC file
   std::string message;  // why the last call failed
@@ -104,6 +105,7 @@ bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
   request.start = options.value("start", std::string("10"));
   request.step = options.value("step", std::string("1"));
   request.normal_only = options.value("normal_only", false);
+  model.propose = options.value("propose", false);
   Shape_Options& shape = request.shape;
   const std::string up = options.value("up", std::string());
   if (!up.empty()) {
@@ -210,7 +212,7 @@ void Load(Page_Model& model, std::string_view bytes, const std::string& options_
       Json info = Info_Document(model.name, model.choice, model.store, model.result, measured);
       if (measured.shape.reduced) info["simplify_error"] = measured.shape.simplify_error;
       report["info"] = std::move(info);
-      report["fit"] = Fit_Proposal(model);
+      if (model.propose) report["fit"] = Fit_Proposal(model);
     }
   }
   model.report = report.dump(-1, ' ', false, Json::error_handler_t::replace);

@@ -1,10 +1,12 @@
-// The converter's core, in a Web Worker of its own: korvane.js starts one
-// for each model it loads, so that reading a big file never stops the page,
-// and a read is cancelled by ending its worker (the page's earlier model,
-// in a worker of its own, stays as it was).
+// The converter's core, in a Web Worker: korvane.js gives each model it
+// loads a worker of its own, so that reading a big file never stops the
+// page, and a read is cancelled by ending its worker (the page's earlier
+// model, in a worker of its own, stays as it was).
 //
-// Messages in:  {op: "load", bytes, name, options} once, then
-//               {op: "convert", view} and {op: "draw", view} as often as asked.
+// Messages in:  {op: "load", bytes, name, options}, then {op: "convert",
+//               view} and {op: "draw", view} as often as asked, and
+//               {op: "free"} when the model is let go (the worker then waits,
+//               its code compiled and optimised, for the next load).
 // Messages out: {progress: {stage, percent}} while loading, then one answer
 //               to each message: {report}, {ok, bytes, message} or
 //               {count, segments, pixels, width, height, message}.
@@ -84,6 +86,14 @@ const ready = Korvane_Wasm({onProgress}).then((module) => { core = module; });
 onmessage = async (event) => {
   await ready;
   const request = event.data;
+  // A model let go: the worker waits for the next load, warm. No answer.
+  if (request.op === "free" || request.op === "load") {
+    if (model) core._korvane_free(model);
+    model = 0;
+    shownPercent = -1;
+    shownStage = "";
+    if (request.op === "free") return;
+  }
   let answer;
   try {
     if (request.op === "load") answer = load(request);

@@ -7,13 +7,20 @@
 //
 // Options are stl2bas's: start, step (texts, as typed), up ("x", "-y", ...),
 // fit (a size), faces (a count, "auto" or "max"), clean, keyword_case
-// ("lower" or "upper"), line_length, program (with dialect and view). A view
+// ("lower" or "upper"), line_length, program (with dialect and view), and
+// propose: whether the load also judges the model as read for the window's
+// fit (Model.fit; it takes a good part of the read's time). A view
 // is {angles: [x, y, z], zoom, mesh: "normal" or "optimized", width, height},
 // by default 0,0,0, zoom 1, the mesh stl2bas render draws, 481x473.
 // A failure is the message stl2bas prints for it ("name: message"), never
 // an exception from inside the core; only a cancelled load rejects.
 
 const workerUrl = new URL("./korvane-worker.js", import.meta.url);
+
+// A worker whose model was let go, kept for the next load: a new worker
+// compiles the core again, and its code runs slower until the browser has
+// optimised it.
+const idle = [];
 
 // ASCII bytes (all a BASIC file holds) as text, one character a byte.
 function bytesText(bytes) {
@@ -25,8 +32,9 @@ function bytesText(bytes) {
 // A model loaded in a worker of its own: its report, then its BASIC file
 // and its drawings as often as asked.
 export class Model {
-  constructor(worker, answer) {
+  constructor(worker, answer, healthy = true) {
     this.worker = worker;
+    this.healthy = healthy && !answer.failed;
     this.report = answer.report;  // {ok, refused, message, info, fit}
     this.dialects = answer.dialects || [];
     this.waiting = [];
@@ -38,11 +46,12 @@ export class Model {
   get info() { return this.report.info; }
   // Whether the window would offer to fit the model as read, why, and its
   // first choice: {serves, reasons, all_faces, size, faces, legible}; null
-  // for BASIC data or a model already fitted.
+  // for BASIC data, a model already fitted, or a load without "propose".
   get fit() { return this.report.fit; }
 
   ask(request) {
     return new Promise((resolve) => {
+      if (!this.worker) return resolve({failed: "the model was let go"});
       this.waiting.push(resolve);
       this.worker.postMessage(request);
     });
@@ -64,8 +73,17 @@ export class Model {
     return {ok: answer.message === null, ...answer};
   }
 
+  // Lets the model go; its worker serves the next load.
   close() {
-    this.worker.terminate();
+    if (!this.worker) return;
+    if (this.healthy && idle.length === 0) {
+      this.worker.onmessage = null;
+      this.worker.postMessage({op: "free"});
+      idle.push(this.worker);
+    } else {
+      this.worker.terminate();
+    }
+    this.worker = null;
   }
 }
 
@@ -77,13 +95,13 @@ export function load(bytes, name, options = {}, {onProgress, signal} = {}) {
   return new Promise((resolve, reject) => {
     const abort = () => reject(new DOMException("The read was cancelled", "AbortError"));
     if (signal && signal.aborted) return abort();
-    const worker = new Worker(workerUrl);
+    const worker = idle.pop() || new Worker(workerUrl);
     const stop = () => { worker.terminate(); abort(); };
     if (signal) signal.addEventListener("abort", stop, {once: true});
     worker.onerror = (event) => {
       if (signal) signal.removeEventListener("abort", stop);
       worker.terminate();
-      resolve(new Model(worker, {report: {ok: false, refused: false, message: name + ": the converter could not start (" + (event.message || "no WebAssembly") + ")", info: null, fit: null}}));
+      resolve(new Model(worker, {report: {ok: false, refused: false, message: name + ": the converter could not start (" + (event.message || "no WebAssembly") + ")", info: null, fit: null}}, false));
     };
     worker.onmessage = (event) => {
       const answer = event.data;

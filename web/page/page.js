@@ -20,7 +20,7 @@ function setState(state) { document.body.dataset.state = state; }
 function say(text) { $("message").textContent = text || ""; }
 
 // The load options: the numbering and output fields, and the fit applied.
-function options() {
+function options(fit) {
   const length = Number($("line-length").value);
   const chosen = {start: $("start").value.trim(), step: $("step").value.trim(), keyword_case: $("keywords").value,
                   line_length: $("line-length").value === "" ? 0 : (Number.isInteger(length) ? length : -1)};
@@ -28,7 +28,7 @@ function options() {
     chosen.program = true;
     chosen.dialect = $("dialect").value || "print";
   }
-  return {...chosen, ...shape};
+  return {...chosen, ...fit, propose: true};
 }
 
 function view() {
@@ -38,6 +38,16 @@ function view() {
 
 function shaped() { return Object.keys(shape).length > 0; }
 function isBas() { return model && model.info && model.info.kind === "bas"; }
+
+// A 32-bit float's shortest text, as stl2bas prints it (the report holds
+// the model's floats, which JSON carries as doubles).
+function floatText(value) {
+  for (let digits = 1; digits < 9; ++digits) {
+    const text = value.toPrecision(digits);
+    if (Math.fround(Number(text)) === value) return String(Number(text));
+  }
+  return String(value);
+}
 
 function showFigures() {
   const info = model && model.info;
@@ -50,7 +60,7 @@ function showFigures() {
   $("points-collapsing").textContent = figure(info && info.points_collapsing);
   $("faces-degenerate").textContent = figure(info && info.faces_degenerate);
   const bounds = info && info.bounds;
-  $("bounds").textContent = bounds ? `${bounds.min.join(", ")} .. ${bounds.max.join(", ")}` : "-";
+  $("bounds").textContent = bounds ? `${bounds.min.map(floatText).join(", ")} .. ${bounds.max.map(floatText).join(", ")}` : "-";
 }
 
 function showMesh() {
@@ -116,11 +126,12 @@ function clearPicture() {
   context.fillRect(0, 0, kWidth, kHeight);
 }
 
-// Reads the file with the current options. A new file (`fresh`) shows its
-// own mesh and the window's fit proposal; a read that is cancelled, or
-// whose options are refused, leaves the model shown as it was.
-async function read(fresh) {
-  if (!file) return;
+// Reads `target` ({bytes, name}) with the current options and the fit
+// `fit`. A new file (`fresh`) shows its own mesh and the window's fit
+// proposal; a read that is cancelled, or whose options are refused, leaves
+// the model shown as it was, with its file and fit.
+async function read(target = file, fit = shape, fresh = false) {
+  if (!target) return;
   if (reading) reading.abort();
   const controller = new AbortController();
   reading = controller;
@@ -132,7 +143,7 @@ async function read(fresh) {
   $("progress-stage").textContent = "Reading";
   let loaded;
   try {
-    loaded = await load(file.bytes, file.name, options(), {
+    loaded = await load(target.bytes, target.name, options(fit), {
       signal: controller.signal,
       onProgress: (stage, percent) => { $("progress-stage").textContent = stage; $("progress").value = percent; },
     });
@@ -141,7 +152,7 @@ async function read(fresh) {
       reading = null;
       $("progress-row").hidden = true;
       setState(earlierState);
-      say("Cancelled: " + file.name + " was not read");
+      say("Cancelled: " + target.name + " was not read");
     }
     return;
   }
@@ -157,6 +168,9 @@ async function read(fresh) {
   }
   if (model) model.close();
   model = loaded;
+  file = target;
+  shape = fit;
+  $("file-name").textContent = target.name;
   if (model.dialects.length && !$("dialect").options.length) {
     for (const dialect of model.dialects) $("dialect").add(new Option(dialect.name, dialect.name));
     showDialect();
@@ -182,7 +196,6 @@ function showDialect() {
 
 async function open(chosen) {
   if (!chosen) return;
-  $("file-name").textContent = chosen.name;
   let bytes;
   try {
     bytes = await chosen.arrayBuffer();
@@ -190,9 +203,7 @@ async function open(chosen) {
     say(chosen.name + ": Cannot open file: " + (error.message || error));
     return;
   }
-  file = {bytes, name: chosen.name};
-  shape = {};
-  read(true);
+  read({bytes, name: chosen.name}, {}, true);
 }
 
 async function download() {
@@ -217,8 +228,7 @@ function applyFit() {
   if ($("fit-legible").checked) chosen.faces = "auto";
   else if ($("fit-faces").value !== "") chosen.faces = Number($("fit-faces").value);
   if ($("fit-clean").checked) chosen.clean = true;
-  shape = chosen;
-  read(false);
+  read(file, chosen);
 }
 
 // The controls.
@@ -226,11 +236,11 @@ $("open").addEventListener("click", () => $("file").click());
 $("file").addEventListener("change", () => { open($("file").files[0]); $("file").value = ""; });
 $("cancel").addEventListener("click", () => { if (reading) reading.abort(); });
 $("download").addEventListener("click", download);
-for (const id of ["start", "step", "keywords", "line-length"]) $(id).addEventListener("change", () => read(false));
-$("dialect").addEventListener("change", () => { showDialect(); read(false); });
-$("program").addEventListener("change", () => { $("dialect").disabled = !$("program").checked; read(false); });
+for (const id of ["start", "step", "keywords", "line-length"]) $(id).addEventListener("change", () => read());
+$("dialect").addEventListener("change", () => { showDialect(); read(); });
+$("program").addEventListener("change", () => { $("dialect").disabled = !$("program").checked; read(); });
 $("fit").addEventListener("click", applyFit);
-$("keep").addEventListener("click", () => { shape = {}; read(false); });
+$("keep").addEventListener("click", () => read(file, {}));
 $("fit-legible").addEventListener("change", () => { $("fit-faces").disabled = $("fit-legible").checked; });
 $("fit-faces").addEventListener("input", () => { $("fit-legible").checked = false; });
 for (const id of ["angle-x", "angle-y", "angle-z", "zoom"]) {
