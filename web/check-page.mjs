@@ -77,10 +77,10 @@ try {
   const page = await browser.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
-  const session = await browser.target().createCDPSession();
-  await session.send("Browser.setDownloadBehavior", {behavior: "allowAndName", downloadPath: downloads, eventsEnabled: true});
+  const devtools = await browser.target().createCDPSession();
+  await devtools.send("Browser.setDownloadBehavior", {behavior: "allowAndName", downloadPath: downloads, eventsEnabled: true});
   const finished = new Map();
-  session.on("Browser.downloadProgress", (event) => { if (event.state === "completed") finished.set(event.guid, true); });
+  devtools.on("Browser.downloadProgress", (event) => { if (event.state === "completed") finished.set(event.guid, true); });
   await page.goto(origin + "/index.html");
 
   const views = [{args: [], view: {}},
