@@ -39,9 +39,9 @@ std::string Number_Text(double value) {
   return text;
 }
 
-// One line for each way the model as read fails the target, as the moment
-// calls for.
-std::string Reasons(Fit_Moment moment, const Target_Verdict& verdict, size_t all_faces) {
+}  // namespace
+
+std::string Fit_Reasons(Fit_Moment moment, const Target_Verdict& verdict, size_t all_faces) {
   std::string text;
   const bool saving = moment == Fit_Moment::Saving;
   if (!verdict.Keeps_Every_Face())
@@ -62,8 +62,6 @@ std::string Reasons(Fit_Moment moment, const Target_Verdict& verdict, size_t all
                  : std::string("As read, the model does not serve the Korvane 3D:\n")) +
          text;
 }
-
-}  // namespace
 
 Shape_Options Fit_Choice::Options() const {
   Shape_Options options;
@@ -95,7 +93,7 @@ Fit_Commands::~Fit_Commands() { Join(); }
 void Fit_Commands::Start(Fit_Port& port) {
   port_ = &port;
   port.Show_Choice(newest_, faces_.size());
-  port.Show_Reasons(Reasons(moment_, verdict_, faces_.size()));
+  port.Show_Reasons(Fit_Reasons(moment_, verdict_, faces_.size()));
   Fit_Figures as_read;
   as_read.faces = static_cast<int64_t>(faces_.size());
   as_read.points = static_cast<int64_t>(points_.size());

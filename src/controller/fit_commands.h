@@ -152,3 +152,7 @@ class Fit_Commands {
 // Legible_Face_Count).
 Fit_Choice Propose_Fit(std::span<const Point3> points, std::span<const Face3> faces,
                        const Target_Verdict& verdict);
+
+// Why the dialog is shown: one line for each way the model as read fails the
+// target, as the moment calls for, or that it serves as read.
+std::string Fit_Reasons(Fit_Moment moment, const Target_Verdict& verdict, size_t all_faces);

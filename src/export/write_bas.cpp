@@ -203,7 +203,10 @@ bool Emit_Mesh(Sink& sink, const Point3* points, int32_t last_point, const Face3
   return true;
 }
 
-Outcome Emit_Bas(MeshStore& store, const Bas_Format& format, File_Sink& sink) {
+// Emits the store's optimized mesh; `next` receives the number after the
+// last line.
+template <typename Sink>
+Outcome Emit_Bas(const MeshStore& store, const Bas_Format& format, Sink& sink, int64_t& next) {
   Check_Store_Rule(Holds_Index(store.Pts_Optimized, store.Nb_Pts_Optimized) &&
                        Holds_Index(store.Faces_Optimized, store.Nb_Faces),
                    "the saved mesh holds what its counters name");
@@ -214,13 +217,25 @@ Outcome Emit_Bas(MeshStore& store, const Bas_Format& format, File_Sink& sink) {
         store.Basic_Step);
     if (!runs.ok) return runs;
   }
-  int64_t next = 0;
   if (!Emit_Mesh(sink, store.Pts_Optimized.data(), store.Nb_Pts_Optimized, store.Faces_Optimized.data(),
                  store.Nb_Faces, store.Basic_Line, store.Basic_Step, format, true, next))
     return Outcome::Failure(kTooManyLines);
-  if (next >= INT16_MIN && next <= INT16_MAX) store.Basic_Line = static_cast<int16_t>(next);
   return Outcome::Success();
 }
+
+// Emits into a File_Sink and leaves Basic_Line past the last number used.
+Outcome Emit_Bas(MeshStore& store, const Bas_Format& format, File_Sink& sink) {
+  int64_t next = 0;
+  const Outcome outcome = Emit_Bas(static_cast<const MeshStore&>(store), format, sink, next);
+  if (outcome.ok && next >= INT16_MIN && next <= INT16_MAX) store.Basic_Line = static_cast<int16_t>(next);
+  return outcome;
+}
+
+// Keeps the lines in memory.
+struct Text_Sink {
+  std::string& text;
+  void Append(std::string_view line) { text.append(line); }
+};
 
 }  // namespace
 
@@ -242,6 +257,15 @@ Outcome Write_Bas_To_Stdout(MeshStore& store, const Bas_Format& format) {
   Outcome outcome = Emit_Bas(store, format, sink);
   if (!outcome.ok) return outcome;
   return sink.Commit() ? outcome : Outcome::Failure("Cannot write to standard output");
+}
+
+Outcome Write_Bas_To_Text(const MeshStore& store, std::string& text, const Bas_Format& format) {
+  text.clear();
+  Text_Sink sink{text};
+  int64_t next = 0;
+  const Outcome outcome = Emit_Bas(store, format, sink, next);
+  if (!outcome.ok) text.clear();
+  return outcome;
 }
 
 int64_t Count_Bas_Lines(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "core/mesh_store.h"
 #include "core/outcome.h"
@@ -40,6 +41,9 @@
 Outcome Write_Bas(MeshStore& store, const Bas_Format& format = {});
 // The same text to standard output, written only once it is complete.
 Outcome Write_Bas_To_Stdout(MeshStore& store, const Bas_Format& format = {});
+// The same text into `text` (empty on a refusal); Basic_Line stays as it is,
+// so the same store gives the same text every time.
+Outcome Write_Bas_To_Text(const MeshStore& store, std::string& text, const Bas_Format& format = {});
 
 // How many lines the file of this optimized mesh takes when numbered from
 // `start` by `step` in `format` (the whole program, with a viewer): the

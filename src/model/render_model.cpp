@@ -10,14 +10,24 @@
 #include "preview/svg_picture.h"
 #include "preview/wireframe.h"
 
-Outcome Render_Model(MeshStore& store, const Picture_Request& request) {
-  std::string picture;
+Outcome Draw_Model(MeshStore& store, const Picture_Request& request, std::vector<Segment>& segments) {
   try {
     store.Show_Normal = request.show_normal;
     Set_View(store, request.angle_x, request.angle_y, request.angle_z, request.zoom);
     Set_Drawing_Area(store, request.width, request.height);
-    std::vector<Segment> segments;
     Build_Wireframe(store, segments);
+  } catch (const std::bad_alloc&) {
+    segments = {};
+    return Outcome::No_Memory("drawing the picture");
+  }
+  return Outcome::Success();
+}
+
+Outcome Render_Model(MeshStore& store, const Picture_Request& request) {
+  std::vector<Segment> segments;
+  if (Outcome drawn = Draw_Model(store, request, segments); !drawn.ok) return drawn;
+  std::string picture;
+  try {
     if (request.format == Picture_Format::Svg) picture = Svg_Picture(segments, request.width, request.height);
 #ifdef KORVANE_WITH_PNG
     else

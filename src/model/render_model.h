@@ -4,9 +4,11 @@
 // the safe way and never over the input it was drawn from.
 
 #include <string>
+#include <vector>
 
 #include "core/mesh_store.h"
 #include "core/outcome.h"
+#include "preview/wireframe.h"
 
 enum class Picture_Format { Svg, Png };
 
@@ -25,3 +27,8 @@ struct Picture_Request {
 // failure names the picture, or says that memory ran out while drawing or
 // writing it.
 Outcome Render_Model(MeshStore& store, const Picture_Request& request);
+
+// The segments of that drawing, in drawing order, as the window paints them
+// (the request's output and format are not used). Writes what Render_Model
+// writes of the store; says when memory ran out while drawing.
+Outcome Draw_Model(MeshStore& store, const Picture_Request& request, std::vector<Segment>& segments);

@@ -15,3 +15,7 @@
 // the data, when it asks for one); writes File_Output. `shape` is what the
 // model was shaped with. Catches memory running out.
 Outcome Save_Model(MeshStore& store, const std::string& output, const Shape_Options& shape);
+
+// The same file's text, kept in memory (the page's download); empty when
+// the model is not written. The store is left as it is.
+Outcome Save_Model_Text(const MeshStore& store, const Shape_Options& shape, std::string& text);
