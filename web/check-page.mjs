@@ -7,6 +7,7 @@
 //     in order, for three views;
 //   - the module's convert with fitting options and a viewer program is
 //     what stl2bas writes with the same options;
+//   - options stl2bas refuses come back as a message;
 //   - a big file's read, cancelled, leaves the model shown before.
 //
 //   KORVANE_NPM=FOLDER node web/check-page.mjs STL2BAS PAGE_FOLDER FILE...
@@ -154,6 +155,34 @@ try {
       report(file, "the fitted program differs", written.message || "");
     else if (fitted.status !== 0 && written.ok) report(file, "the page writes a fitted program stl2bas refuses", fitted.message);
   }
+  // Options stl2bas would refuse come back as a message: never a file, a
+  // drawing or an exception.
+  const sound = files.find((file) => stl2bas(file, ["convert", file.name, "-o", "-"]).status === 0);
+  if (sound) {
+    compared += 1;
+    const accepted = await page.evaluate(async (url, name) => {
+      const korvane = await import("./korvane.js");
+      const bytes = await (await fetch(url)).arrayBuffer();
+      const options = [{start: 5}, {start: "ten"}, {step: "0"}, {faces: 0}, {faces: 2.5}, {faces: "many"}, {up: "w"},
+                       {fit: -1}, {fit: "x"}, {line_length: 10}, {line_length: 1e20}, {keyword_case: "mixed"},
+                       {program: true, dialect: "none"}, {program: true, view: {angles: [0, 0, 360]}},
+                       {program: true, view: {zoom: 21}}, {program: true, view: {mesh: "all"}}, {area: [0, 5]}];
+      const views = [{angles: [0, 0, 400]}, {angles: [1.5, 0, 0]}, {angles: "x"}, {zoom: 0}, {zoom: 2.5},
+                     {width: 9000}, {mesh: "all"}];
+      const accepted = [];
+      for (const option of options) {
+        const written = await korvane.convert(bytes, name, option);
+        if (written.ok || !written.message) accepted.push(JSON.stringify(option));
+      }
+      for (const view of views) {
+        const drawn = await korvane.render(bytes, name, view);
+        if (drawn.ok || !drawn.message) accepted.push(JSON.stringify(view));
+      }
+      return accepted;
+    }, sound.url, sound.name);
+    if (accepted.length) report(sound, "the module took options stl2bas refuses", accepted.join(" "));
+  }
+
   // A big file's read is cancelled: the model shown before stays, with its
   // file and its download.
   const last = files.at(-1);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "controller/fit_commands.h"
+#include "core/line_numbering.h"
 #include "core/byte_source.h"
 #include "export/viewer_dialects.h"
 #include "model/info_document.h"
@@ -74,23 +75,42 @@ bool Refuse(std::string& refused, std::string reason) {
   return false;
 }
 
+// `value` as a whole number within lo..hi (JSON numbers with a fraction,
+// or out of range, are not).
+bool Whole(const Json& value, int64_t lo, int64_t hi, int& whole) {
+  if (!value.is_number_integer()) return false;
+  const int64_t number = value.is_number_unsigned() && value.get<uint64_t>() > uint64_t{INT64_MAX}
+                             ? INT64_MAX
+                             : value.get<int64_t>();
+  if (number < lo || number > hi) return false;
+  whole = static_cast<int>(number);
+  return true;
+}
+
+// The option `key` of `object` as a whole number within lo..hi, or
+// `fallback` when it is not given.
+bool Whole_Option(const Json& object, const char* key, int fallback, int64_t lo, int64_t hi, int& whole) {
+  const auto found = object.find(key);
+  if (found == object.end()) {
+    whole = fallback;
+    return true;
+  }
+  return Whole(*found, lo, hi, whole);
+}
+
 // The view a viewer program draws, as stl2bas --angles, --zoom and --mesh
 // take it: by default the whole model as the preview first shows it. False,
 // with the reason, for one stl2bas would refuse.
 bool Read_View(const Json& view, bool bas_input, Viewer_Settings& viewer, std::string& refused) {
   const Json angles = view.value("angles", Json::array({0, 0, 0}));
-  if (!angles.is_array() || angles.size() != 3) return Refuse(refused, "--angles: three whole degrees 0..359");
-  viewer.angle_x = angles[0].get<int>();
-  viewer.angle_y = angles[1].get<int>();
-  viewer.angle_z = angles[2].get<int>();
-  viewer.zoom = view.value("zoom", 1);
+  if (!angles.is_array() || angles.size() != 3 || !Whole(angles[0], 0, 359, viewer.angle_x) ||
+      !Whole(angles[1], 0, 359, viewer.angle_y) || !Whole(angles[2], 0, 359, viewer.angle_z))
+    return Refuse(refused, "--angles: three whole degrees 0..359");
+  if (!Whole_Option(view, "zoom", 1, 1, 20, viewer.zoom)) return Refuse(refused, "--zoom: 1..20");
   const std::string mesh = view.value("mesh", std::string());
   if (!mesh.empty() && mesh != "normal" && mesh != "optimized")
     return Refuse(refused, "--mesh: normal or optimized");
   viewer.all_faces = mesh.empty() ? !bas_input : mesh == "normal";
-  for (int angle : {viewer.angle_x, viewer.angle_y, viewer.angle_z})
-    if (angle < 0 || angle > 359) return Refuse(refused, "--angles: three whole degrees 0..359");
-  if (viewer.zoom < 1 || viewer.zoom > 20) return Refuse(refused, "--zoom: 1..20");
   return true;
 }
 
@@ -100,10 +120,13 @@ bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
   Model_Request& request = model.request;
   std::string& refused = model.refused;
   const Json area = options.value("area", Json::array({model.area_width, model.area_height}));
-  model.area_width = area.at(0).get<int>();
-  model.area_height = area.at(1).get<int>();
+  if (!area.is_array() || area.size() != 2 || !Whole(area[0], 1, 8192, model.area_width) ||
+      !Whole(area[1], 1, 8192, model.area_height))
+    return Refuse(refused, "the drawing area is 1..8192 pixels a side");
   request.start = options.value("start", std::string("10"));
   request.step = options.value("step", std::string("1"));
+  if (const std::string fault = Start_Text_Fault(request.start); !fault.empty()) return Refuse(refused, "--start: " + fault);
+  if (const std::string fault = Step_Text_Fault(request.step); !fault.empty()) return Refuse(refused, "--step: " + fault);
   request.normal_only = options.value("normal_only", false);
   model.propose = options.value("propose", false);
   Shape_Options& shape = request.shape;
@@ -131,11 +154,11 @@ bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
   shape.clean = options.value("clean", false);
 
   Bas_Format& format = shape.format;
-  format.keywords = options.value("keyword_case", std::string("lower")) == "upper" ? Keyword_Case::Upper
-                                                                                    : Keyword_Case::Lower;
-  format.line_length = options.value("line_length", 0);
-  if (format.line_length != 0 &&
-      (format.line_length < Shortest_Line_Length || format.line_length > Longest_Line_Length))
+  const std::string keywords = options.value("keyword_case", std::string("lower"));
+  if (keywords != "lower" && keywords != "upper") return Refuse(refused, "--keyword-case: lower or upper");
+  format.keywords = keywords == "upper" ? Keyword_Case::Upper : Keyword_Case::Lower;
+  if (!Whole_Option(options, "line_length", 0, 0, Longest_Line_Length, format.line_length) ||
+      (format.line_length != 0 && format.line_length < Shortest_Line_Length))
     return Refuse(refused, "--line-length: the length is " + std::to_string(Shortest_Line_Length) + ".." +
                      std::to_string(Longest_Line_Length));
   if (options.value("program", false)) {
@@ -313,6 +336,16 @@ EMSCRIPTEN_KEEPALIVE int korvane_draw(Page_Model* model, int angle_x, int angle_
   }
   if (width < 1 || height < 1 || width > 8192 || height > 8192) {
     model->message = "the drawing area is 1..8192 pixels a side";
+    return -1;
+  }
+  for (int angle : {angle_x, angle_y, angle_z}) {
+    if (angle < 0 || angle > 359) {
+      model->message = "--angles: three whole degrees 0..359";
+      return -1;
+    }
+  }
+  if (zoom < 1 || zoom > 20) {
+    model->message = "--zoom: 1..20";
     return -1;
   }
   Picture_Request view;

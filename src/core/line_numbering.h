@@ -22,3 +22,10 @@ inline constexpr std::string_view kStep_Below_One =
     "BASIC data could not be read back in order";
 
 Outcome Set_Line_Numbering(MeshStore& store, std::string_view start_text, std::string_view step_text);
+
+// Why stl2bas and the page refuse the text given for the first line number
+// or the step ("not a number: TEXT", or kStep_Below_One), or empty when it
+// is taken. The whole text must be one number ("12", "+12.5", "-3", "1e3");
+// the window's text boxes take any text.
+std::string Start_Text_Fault(std::string_view text);
+std::string Step_Text_Fault(std::string_view text);

@@ -65,10 +65,19 @@ function convert({view}) {
 }
 
 function draw({view}) {
-  const angles = view.angles || [0, 0, 0];
-  const width = view.width || 481;
-  const height = view.height || 473;
-  const count = core._korvane_draw(model, angles[0], angles[1], angles[2], view.zoom || 1,
+  const angles = view.angles ?? [0, 0, 0];
+  const width = view.width ?? 481;
+  const height = view.height ?? 473;
+  // The core takes whole numbers; anything else would be cut to one.
+  const whole = (value) => Number.isInteger(value) && Math.abs(value) < 2 ** 31;
+  if (!Array.isArray(angles) || angles.length !== 3 || !angles.every(whole))
+    return {count: 0, segments: null, pixels: null, width, height, message: "--angles: three whole degrees 0..359"};
+  const zoom = view.zoom ?? 1;
+  if (!whole(zoom) || !whole(width) || !whole(height))
+    return {count: 0, segments: null, pixels: null, width, height, message: "--zoom: 1..20; the drawing area in whole pixels"};
+  if (view.mesh !== undefined && view.mesh !== "normal" && view.mesh !== "optimized")
+    return {count: 0, segments: null, pixels: null, width, height, message: "--mesh: normal or optimized"};
+  const count = core._korvane_draw(model, angles[0], angles[1], angles[2], zoom,
                                    view.mesh === "normal" ? 1 : view.mesh === "optimized" ? 0 : -1, width, height);
   if (count < 0) return {count: 0, segments: null, pixels: null, width, height, message: core.UTF8ToString(core._korvane_message(model))};
   const segmentsAt = core._korvane_segments(model) >> 1;
