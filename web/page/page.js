@@ -260,3 +260,4 @@ document.addEventListener("drop", (event) => {
 
 clearPicture();
 $("open").focus();
+document.body.dataset.started = "1";
