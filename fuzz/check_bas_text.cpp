@@ -70,12 +70,12 @@ void Check_Packing(std::string_view line, size_t prefix_length, const std::vecto
 
 void Check_Bas_Text(const std::string& text, const MeshStore& store, int16_t start, int16_t step) {
   const std::vector<std::string_view> lines = Crlf_Lines(text);
-  enum class Part { Counts, Points, Faces };
+  enum class Section { Counts, Points, Faces };
   std::vector<std::string_view> point_values;
   std::vector<std::string_view> face_values;
   int comments = 0;
   int count_lines = 0;
-  Part part = Part::Counts;
+  Section part = Section::Counts;
 
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string_view line = lines[i];
@@ -90,7 +90,7 @@ void Check_Bas_Text(const std::string& text, const MeshStore& store, int16_t sta
                                                        "'Points from the 3D Object", "'Faces from the 3D Object"};
       Require(comments < 3 && rest == kComments[comments], "the three comments come in order, letter for letter");
       Require(comments != 1 || count_lines == 1, "exactly one count line follows the header comment");
-      part = comments == 0 ? Part::Counts : comments == 1 ? Part::Points : Part::Faces;
+      part = comments == 0 ? Section::Counts : comments == 1 ? Section::Points : Section::Faces;
       ++comments;
       continue;
     }
@@ -101,7 +101,7 @@ void Check_Bas_Text(const std::string& text, const MeshStore& store, int16_t sta
     const std::vector<std::string_view> values = Values(list);
     Require(comments > 0, "the header comment comes first");
 
-    if (part == Part::Counts) {
+    if (part == Section::Counts) {
       Require(count_lines == 0 && values.size() == 2, "the count line holds two values");
       Require(values[0] == std::to_string(store.Nb_Faces) && values[1] == std::to_string(store.Nb_Pts_Optimized),
               "the count line holds Nb_Faces and Nb_Pts_Optimized");
@@ -110,7 +110,7 @@ void Check_Bas_Text(const std::string& text, const MeshStore& store, int16_t sta
     }
     const bool last_of_section = i + 1 == lines.size() || lines[i + 1].find('\'') != std::string_view::npos;
     Check_Packing(line, number_text.size() + kData.size(), values, last_of_section);
-    auto& into = part == Part::Points ? point_values : face_values;
+    auto& into = part == Section::Points ? point_values : face_values;
     into.insert(into.end(), values.begin(), values.end());
   }
   Require(comments == 3, "the file holds all three comments");
