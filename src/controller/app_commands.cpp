@@ -86,21 +86,31 @@ void App_Commands::Start_Up() {
   store_.Show_Normal = true;
 }
 
-void App_Commands::Open_Stl() { Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}); }
+const App_Commands::Open_Command* App_Commands::Open_Command_Of(Input_Kind kind) {
+  static constexpr Open_Command kStl{"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh};
+  static constexpr Open_Command kPly{"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh};
+  static constexpr Open_Command kBas{kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh};
+  switch (kind) {
+    case Input_Kind::Stl: return &kStl;
+    case Input_Kind::Ply: return &kPly;
+    case Input_Kind::Bas: return &kBas;
+    case Input_Kind::Off:
+    case Input_Kind::Unsupported: break;
+  }
+  return nullptr;
+}
 
-void App_Commands::Open_Ply() { Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}); }
+void App_Commands::Open_Stl() { Open(*Open_Command_Of(Input_Kind::Stl)); }
 
-void App_Commands::Open_Bas() { Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}); }
+void App_Commands::Open_Ply() { Open(*Open_Command_Of(Input_Kind::Ply)); }
+
+void App_Commands::Open_Bas() { Open(*Open_Command_Of(Input_Kind::Bas)); }
 
 bool App_Commands::Open_File(const std::string& path) {
-  switch (Kind_Of_Input(path)) {
-    case Input_Kind::Stl: Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}, &path); return true;
-    case Input_Kind::Ply: Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}, &path); return true;
-    case Input_Kind::Bas: Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}, &path); return true;
-    case Input_Kind::Off:
-    case Input_Kind::Unsupported: return false;
-  }
-  return false;
+  const Open_Command* command = Open_Command_Of(Kind_Of_Input(path));
+  if (!command) return false;
+  Open(*command, &path);
+  return true;
 }
 
 void App_Commands::Open(const Open_Command& command, const std::string* path) {
