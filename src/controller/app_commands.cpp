@@ -256,22 +256,18 @@ bool App_Commands::Can_Fit() const {
 }
 
 std::span<const Point3> App_Commands::As_Read_Points() const {
-  if (as_read_) return {as_read_->points.data(), static_cast<size_t>(as_read_->last_point + 1)};
-  return {store_.Pts_Optimized.data(), static_cast<size_t>(store_.Nb_Pts_Optimized + 1)};
+  if (as_read_) return Valid_Entries(as_read_->points, as_read_->last_point);
+  return store_.Valid_Pts_Optimized();
 }
 
 std::span<const Face3> App_Commands::As_Read_Faces() const {
-  if (as_read_) return {as_read_->faces.data(), static_cast<size_t>(as_read_->last_face + 1)};
-  return {store_.Faces_Optimized.data(), static_cast<size_t>(store_.Nb_Faces + 1)};
+  if (as_read_) return Valid_Entries(as_read_->faces, as_read_->last_face);
+  return store_.Valid_Faces_Optimized();
 }
 
 Target_Verdict App_Commands::Judge(bool as_read) {
-  const std::span<const Point3> points =
-      as_read ? As_Read_Points()
-              : std::span<const Point3>(store_.Pts_Optimized.data(), static_cast<size_t>(store_.Nb_Pts_Optimized + 1));
-  const std::span<const Face3> faces =
-      as_read ? As_Read_Faces()
-              : std::span<const Face3>(store_.Faces_Optimized.data(), static_cast<size_t>(store_.Nb_Faces + 1));
+  const std::span<const Point3> points = as_read ? As_Read_Points() : store_.Valid_Pts_Optimized();
+  const std::span<const Face3> faces = as_read ? As_Read_Faces() : store_.Valid_Faces_Optimized();
   try {
     return Judge_Target(points, faces, store_.Basic_Line, store_.Basic_Step, window_.Drawing_Width(),
                         window_.Drawing_Height());
