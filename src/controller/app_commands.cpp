@@ -208,7 +208,9 @@ void App_Commands::Save() {
   }
   if (Can_Fit()) {
     const Target_Verdict verdict = Judge(false);
-    if (!verdict.Keeps_Every_Face() || !verdict.Fits_Lines()) Offer_Fit(Fit_Moment::Saving, Judge(true));
+    // Without a fit in place, the mesh just judged is the model as read.
+    if (!verdict.Keeps_Every_Face() || !verdict.Fits_Lines())
+      Offer_Fit(Fit_Moment::Saving, as_read_ ? Judge(true) : verdict);
   }
   const Outcome written = Save_Model(store_, store_.File_Output, Shape_Options{});
   if (!written.ok) {
