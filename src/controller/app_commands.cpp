@@ -286,11 +286,11 @@ void App_Commands::Offer_Fit(Fit_Moment moment, const Target_Verdict& verdict) {
   Outcome outcome;
   // The last fit's options, when there was one; at a save its faces did not
   // fit the numbering, so the count is chosen anew.
-  Fit_Choice proposal = Propose_Fit(points, faces, verdict);
-  if (fitted_) {
-    const Fit_Choice faces_anew = proposal;
-    proposal = *fitted_;
-    if (moment == Fit_Moment::Saving) proposal.faces = faces_anew.faces, proposal.legible = faces_anew.legible;
+  Fit_Choice proposal = fitted_ ? *fitted_ : Propose_Fit(points, faces, verdict);
+  if (fitted_ && moment == Fit_Moment::Saving) {
+    const Fit_Choice faces_anew = Propose_Fit(points, faces, verdict);
+    proposal.faces = faces_anew.faces;
+    proposal.legible = faces_anew.legible;
   }
   {
     Fit_Commands fitting(points, faces, store_, moment, verdict, proposal);
