@@ -41,12 +41,7 @@ Bas_Format Read_Program_Options(const Program_Option_Texts& texts, bool bas_inpu
     View_Choice view;
     Read_View_Options(texts.view, bas_input, view);
     Viewer_Settings settings;
-    settings.angle_x = view.angles[0];
-    settings.angle_y = view.angles[1];
-    settings.angle_z = view.angles[2];
-    settings.zoom = view.zoom;
-    settings.width = view.width;
-    settings.height = view.height;
+    Copy_View(view, settings);
     settings.all_faces = view.show_normal;
     settings.dialect = texts.dialect;
     format.viewer = settings;

@@ -50,12 +50,7 @@ int Run_Render(const Render_Options& options, const More_Formats& more) {
   Picture_Request picture;
   // The option check has passed, so this parses.
   if (!Format_Of(options.output, picture.format)) return 2;
-  picture.angle_x = view.angles[0];
-  picture.angle_y = view.angles[1];
-  picture.angle_z = view.angles[2];
-  picture.zoom = view.zoom;
-  picture.width = view.width;
-  picture.height = view.height;
+  Copy_View(view, picture);
   picture.show_normal = show_normal;
   picture.output = options.output;
 

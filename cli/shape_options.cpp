@@ -28,12 +28,6 @@ bool Parse_Face_Limit(const std::string& text, size_t& count) {
   return true;
 }
 
-// The entries 0..last of an array.
-template <typename T>
-std::span<const T> Valid_Entries(std::span<const T> array, int32_t last) {
-  return array.first(std::min<size_t>(array.size(), static_cast<size_t>(std::max(last + 1, 0))));
-}
-
 }  // namespace
 
 const char* const Shape_Options_Footer =

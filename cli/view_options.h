@@ -39,3 +39,16 @@ std::vector<CLI::Option*> Add_View_Options(CLI::App& command, View_Option_Texts&
 // `optimized_by_default` (a BASIC data file, which has only that one). False
 // only for texts that fail the checks.
 bool Read_View_Options(const View_Option_Texts& texts, bool optimized_by_default, View_Choice& view);
+
+// Copies the angles, the zoom and the drawing area into what is drawn with
+// them: a picture's request or a viewer program's settings, which name them
+// alike. The mesh drawn is the caller's to copy, as each names it.
+template <typename Drawn>
+void Copy_View(const View_Choice& view, Drawn& drawn) {
+  drawn.angle_x = view.angles[0];
+  drawn.angle_y = view.angles[1];
+  drawn.angle_z = view.angles[2];
+  drawn.zoom = view.zoom;
+  drawn.width = view.width;
+  drawn.height = view.height;
+}

@@ -15,32 +15,18 @@
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "core/line_numbering.h"
-#include "export/write_bas.h"
-#include "import/read_input.h"
-#include "import/read_off.h"
+#include "core/byte_source.h"
+#include "model/load_model.h"
+#include "model/render_model.h"
+#include "model/save_model.h"
 #include "preview/svg_picture.h"
-#include "preview/wireframe.h"
-#include "shape/shape_mesh.h"
 
 namespace {
 
-Outcome Read_Bytes(MeshStore& store, std::string_view bytes) {
-  Memory_Source source(bytes);
-  const Input_Kind kind = Kind_Of_Input(store.File_Input);
-  if (kind != Input_Kind::Unsupported) return Read_Input(store, kind, source);
-  if (!Has_Extension(store.File_Input, "OFF")) return Outcome::Failure("unsupported input");
-  const Mesh_Reader off = [](Byte_Source& from, const std::string& name, Mesh_Arrays& mesh, Progress* progress) {
-    return Read_Off(from, name, mesh, progress);
-  };
-  return Read_Input_With(store, off, Read_Scope::Normal_And_Optimized, source);
-}
-
-int Fail(const std::string& name, const std::string& message) {
-  std::cerr << name << ": " << message << "\n";
+int Fail(const std::string& name, const Outcome& outcome) {
+  std::cerr << name << ": " << (outcome.message.empty() ? "not loaded" : outcome.message) << "\n";
   return 1;
 }
 
@@ -55,39 +41,46 @@ int main(int argc, char** argv) {
   const std::string& mode = args[0];
   std::ifstream file(args[1], std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!file) return Fail(args[1], "cannot be read");
+  if (!file) return Fail(args[1], Outcome::Failure("cannot be read"));
 
+  // Read, numbered and shaped as stl2bas reads the file (the page's road).
+  Model_Request request;
+  Outcome refused;
+  request.choice = Choose_Input(args[1], "", More_Formats{}, refused);
+  if (!request.choice.Chosen()) return Fail(args[1], refused);
+  const bool bas = request.choice.kind == Input_Kind::Bas;
+  if (mode == "shape") {
+    request.shape.turn = true;
+    request.shape.up = Up_Axis::Y;
+    request.shape.fit_size = 400;
+    request.shape.face_limit = Face_Limit::Count;
+    request.shape.max_faces = 300;
+  }
+  // render draws the normal mesh, but of a BASIC data file, which has none.
+  request.normal_only = mode == "render" && !bas;
+  Memory_Source source(bytes);
+  request.source = &source;
   MeshStore store;
   store.File_Input = args[1];
-  const Outcome read = Read_Bytes(store, bytes);
-  if (!read.ok || !store.Object_Loaded) return Fail(args[1], read.message.empty() ? "not loaded" : read.message);
-  const Outcome numbered = Set_Line_Numbering(store, "10", "1");
-  if (!numbered.ok) return Fail(args[1], numbered.message);
+  const Model_Result loaded = Load_Model(store, request);
+  if (!loaded.outcome.ok || !store.Object_Loaded) return Fail(args[1], loaded.outcome);
 
-  const bool bas = Kind_Of_Input(args[1]) == Input_Kind::Bas;
-  Shape_Options shape;
-  if (mode == "shape") {
-    shape.turn = true;
-    shape.up = Up_Axis::Y;
-    shape.fit_size = 400;
-    shape.face_limit = Face_Limit::Count;
-    shape.max_faces = 300;
-  }
-  Shape_Report report;
-  const Outcome shaped = Shape_Mesh(store, shape, report);
-  if (!shaped.ok) return Fail(args[1], shaped.message);
   if (mode == "render") {
-    constexpr int width = 481, height = 473;  // the window's drawing area, as render draws by default
-    store.Show_Normal = !bas;
-    Set_View(store, 30, 20, 10, 5);
-    Set_Drawing_Area(store, width, height);
+    Picture_Request view;  // the window's drawing area, as render draws by default
+    view.angle_x = 30;
+    view.angle_y = 20;
+    view.angle_z = 10;
+    view.zoom = 5;
+    view.width = 481;
+    view.height = 473;
+    view.show_normal = !bas;
     std::vector<Segment> segments;
-    Build_Wireframe(store, segments);
-    std::cout << Svg_Picture(segments, width, height);
+    if (const Outcome drawn = Draw_Model(store, view, segments); !drawn.ok) return Fail(args[1], drawn);
+    std::cout << Svg_Picture(segments, view.width, view.height);
     return std::cout.flush() ? 0 : 1;
   }
-  if (shape.Any() && store.Nb_Faces < 0)
-    return Fail(args[1], "No face keeps its area at one decimal, so the file would hold no face");
-  const Outcome written = Write_Bas_To_Stdout(store);
-  return written.ok ? 0 : Fail(args[1], written.message);
+  std::string text;
+  if (const Outcome written = Save_Model_Text(store, request.shape, text); !written.ok) return Fail(args[1], written);
+  std::cout << text;
+  return std::cout.flush() ? 0 : 1;
 }

@@ -49,6 +49,16 @@ struct Page_Model {
   std::vector<uint32_t> pixels;
 };
 
+// The view's ranges, as stl2bas takes them, and its words for a value
+// outside them.
+constexpr int kLargest_Angle = 359;
+constexpr int kLargest_Zoom = 20;
+constexpr int kLargest_Side = 8192;
+const char* const kAngles_Refused = "--angles: three whole degrees 0..359";
+const char* const kZoom_Refused = "--zoom: 1..20";
+const char* const kArea_Refused = "the drawing area is 1..8192 pixels a side";
+const char* const kFaces_Refused = "--faces takes a whole number from 1, auto or max";
+
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kBlack = 0xFF000000u;  // opaque black in the canvas's RGBA bytes
 
@@ -68,6 +78,23 @@ class Page_Progress final : public Progress {
 
 std::string Failure_Text(const std::string& name, const Outcome& outcome) {
   return name + ": " + (outcome.message.empty() ? "not loaded" : outcome.message);
+}
+
+// The load's report, {"ok", "refused", "message", "info", "fit"}, without
+// the last two, which a load that read a model fills.
+Json Report_Of(bool ok, bool refused, const Json& message) {
+  return Json{{"ok", ok}, {"refused", refused}, {"message", message}, {"info", Json()}, {"fit", Json()}};
+}
+
+// JSON text of any strings: a byte that is not UTF-8 shows as U+FFFD.
+std::string Json_Text(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+bool Within(int value, int lo, int hi) { return value >= lo && value <= hi; }
+
+// A drawing refused or failed: -1, with the reason as the model's message.
+int Drawing_Failed(Page_Model& model, std::string reason) {
+  model.message = std::move(reason);
+  return -1;
 }
 
 bool Refuse(std::string& refused, std::string reason) {
@@ -103,10 +130,10 @@ bool Whole_Option(const Json& object, const char* key, int fallback, int64_t lo,
 // with the reason, for one stl2bas would refuse.
 bool Read_View(const Json& view, bool bas_input, Viewer_Settings& viewer, std::string& refused) {
   const Json angles = view.value("angles", Json::array({0, 0, 0}));
-  if (!angles.is_array() || angles.size() != 3 || !Whole(angles[0], 0, 359, viewer.angle_x) ||
-      !Whole(angles[1], 0, 359, viewer.angle_y) || !Whole(angles[2], 0, 359, viewer.angle_z))
-    return Refuse(refused, "--angles: three whole degrees 0..359");
-  if (!Whole_Option(view, "zoom", 1, 1, 20, viewer.zoom)) return Refuse(refused, "--zoom: 1..20");
+  if (!angles.is_array() || angles.size() != 3 || !Whole(angles[0], 0, kLargest_Angle, viewer.angle_x) ||
+      !Whole(angles[1], 0, kLargest_Angle, viewer.angle_y) || !Whole(angles[2], 0, kLargest_Angle, viewer.angle_z))
+    return Refuse(refused, kAngles_Refused);
+  if (!Whole_Option(view, "zoom", 1, 1, kLargest_Zoom, viewer.zoom)) return Refuse(refused, kZoom_Refused);
   const std::string mesh = view.value("mesh", std::string());
   if (!mesh.empty() && mesh != "normal" && mesh != "optimized")
     return Refuse(refused, "--mesh: normal or optimized");
@@ -120,9 +147,9 @@ bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
   Model_Request& request = model.request;
   std::string& refused = model.refused;
   const Json area = options.value("area", Json::array({model.area_width, model.area_height}));
-  if (!area.is_array() || area.size() != 2 || !Whole(area[0], 1, 8192, model.area_width) ||
-      !Whole(area[1], 1, 8192, model.area_height))
-    return Refuse(refused, "the drawing area is 1..8192 pixels a side");
+  if (!area.is_array() || area.size() != 2 || !Whole(area[0], 1, kLargest_Side, model.area_width) ||
+      !Whole(area[1], 1, kLargest_Side, model.area_height))
+    return Refuse(refused, kArea_Refused);
   request.start = options.value("start", std::string("10"));
   request.step = options.value("step", std::string("1"));
   if (const std::string fault = Start_Text_Fault(request.start); !fault.empty()) return Refuse(refused, "--start: " + fault);
@@ -145,11 +172,11 @@ bool Read_Options(const Json& options, bool bas_input, Page_Model& model) {
     shape.face_limit = Face_Limit::Fit_Line_Numbers;
   } else if (faces.is_number_integer()) {
     const int64_t count = faces.get<int64_t>();
-    if (count < 1 || count > INT32_MAX) return Refuse(refused, "--faces takes a whole number from 1, auto or max");
+    if (count < 1 || count > INT32_MAX) return Refuse(refused, kFaces_Refused);
     shape.face_limit = Face_Limit::Count;
     shape.max_faces = static_cast<size_t>(count);
   } else if (!faces.is_null()) {
-    return Refuse(refused, "--faces takes a whole number from 1, auto or max");
+    return Refuse(refused, kFaces_Refused);
   }
   shape.clean = options.value("clean", false);
 
@@ -221,8 +248,7 @@ void Load(Page_Model& model, std::string_view bytes, const std::string& options_
   model.request.source = nullptr;
   model.request.progress = nullptr;
 
-  Json report{{"ok", model.result.outcome.ok}, {"refused", false}, {"message", Json()}, {"info", Json()},
-              {"fit", Json()}};
+  Json report = Report_Of(model.result.outcome.ok, false, Json());
   if (!model.result.outcome.ok) report["message"] = Failure_Text(model.name, model.result.outcome);
   // As stl2bas info: a read that failed is reported with what it reached;
   // a numbering that cannot be used, or memory running out, is not.
@@ -238,7 +264,7 @@ void Load(Page_Model& model, std::string_view bytes, const std::string& options_
       if (model.propose) report["fit"] = Fit_Proposal(model);
     }
   }
-  model.report = report.dump(-1, ' ', false, Json::error_handler_t::replace);
+  model.report = Json_Text(report);
 }
 
 }  // namespace
@@ -256,9 +282,7 @@ EMSCRIPTEN_KEEPALIVE Page_Model* korvane_load(const char* bytes, size_t size, co
     model->name = name;
     Load(*model, std::string_view(bytes, size), options);
     if (!model->refused.empty())
-      model->report = Json{{"ok", false}, {"refused", true}, {"message", model->refused}, {"info", Json()},
-                           {"fit", Json()}}
-                          .dump(-1, ' ', false, Json::error_handler_t::replace);
+      model->report = Json_Text(Report_Of(false, true, model->refused));
   } catch (const std::bad_alloc&) {
     model->report = R"({"ok":false,"refused":false,"message":"not enough memory while loading the model",)"
                     R"("info":null,"fit":null})";
@@ -328,26 +352,15 @@ EMSCRIPTEN_KEEPALIVE int korvane_draw(Page_Model* model, int angle_x, int angle_
   model->segments.clear();
   const bool shaped = model->request.shape.Any() && !model->request.normal_only;
   if (normal < 0) normal = model->choice.kind == Input_Kind::Bas || shaped ? 0 : 1;
-  if (normal && (model->choice.kind == Input_Kind::Bas || shaped)) {
-    model->message = model->name + ": " +
-                     (shaped ? "a fitted model shows its optimized mesh"
-                             : "a BASIC data file has no normal mesh; use --mesh optimized");
-    return -1;
-  }
-  if (width < 1 || height < 1 || width > 8192 || height > 8192) {
-    model->message = "the drawing area is 1..8192 pixels a side";
-    return -1;
-  }
-  for (int angle : {angle_x, angle_y, angle_z}) {
-    if (angle < 0 || angle > 359) {
-      model->message = "--angles: three whole degrees 0..359";
-      return -1;
-    }
-  }
-  if (zoom < 1 || zoom > 20) {
-    model->message = "--zoom: 1..20";
-    return -1;
-  }
+  if (normal && (model->choice.kind == Input_Kind::Bas || shaped))
+    return Drawing_Failed(*model, model->name + ": " +
+                                      (shaped ? "a fitted model shows its optimized mesh"
+                                              : "a BASIC data file has no normal mesh; use --mesh optimized"));
+  if (!Within(width, 1, kLargest_Side) || !Within(height, 1, kLargest_Side))
+    return Drawing_Failed(*model, kArea_Refused);
+  for (int angle : {angle_x, angle_y, angle_z})
+    if (!Within(angle, 0, kLargest_Angle)) return Drawing_Failed(*model, kAngles_Refused);
+  if (!Within(zoom, 1, kLargest_Zoom)) return Drawing_Failed(*model, kZoom_Refused);
   Picture_Request view;
   view.angle_x = angle_x;
   view.angle_y = angle_y;
@@ -364,8 +377,7 @@ EMSCRIPTEN_KEEPALIVE int korvane_draw(Page_Model* model, int angle_x, int angle_
   }
   if (!drawn.ok) {
     model->segments.clear();
-    model->message = Failure_Text(model->name, drawn);
-    return -1;
+    return Drawing_Failed(*model, Failure_Text(model->name, drawn));
   }
   Draw_Lines(model->pixels.data(), width, height, width, model->segments, kBlack);
   return static_cast<int>(model->segments.size());

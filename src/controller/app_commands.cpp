@@ -86,21 +86,31 @@ void App_Commands::Start_Up() {
   store_.Show_Normal = true;
 }
 
-void App_Commands::Open_Stl() { Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}); }
+const App_Commands::Open_Command* App_Commands::Open_Command_Of(Input_Kind kind) {
+  static constexpr Open_Command kStl{"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh};
+  static constexpr Open_Command kPly{"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh};
+  static constexpr Open_Command kBas{kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh};
+  switch (kind) {
+    case Input_Kind::Stl: return &kStl;
+    case Input_Kind::Ply: return &kPly;
+    case Input_Kind::Bas: return &kBas;
+    case Input_Kind::Off:
+    case Input_Kind::Unsupported: break;
+  }
+  return nullptr;
+}
 
-void App_Commands::Open_Ply() { Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}); }
+void App_Commands::Open_Stl() { Open(*Open_Command_Of(Input_Kind::Stl)); }
 
-void App_Commands::Open_Bas() { Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}); }
+void App_Commands::Open_Ply() { Open(*Open_Command_Of(Input_Kind::Ply)); }
+
+void App_Commands::Open_Bas() { Open(*Open_Command_Of(Input_Kind::Bas)); }
 
 bool App_Commands::Open_File(const std::string& path) {
-  switch (Kind_Of_Input(path)) {
-    case Input_Kind::Stl: Open({"STL (*.stl)|*.stl", "STL", Input_Kind::Stl, true, kNormalMesh}, &path); return true;
-    case Input_Kind::Ply: Open({"PLY (*.ply)|*.ply", "PLY", Input_Kind::Ply, true, kNormalMesh}, &path); return true;
-    case Input_Kind::Bas: Open({kBasFilter, "BAS", Input_Kind::Bas, false, kOptimizedMesh}, &path); return true;
-    case Input_Kind::Off:
-    case Input_Kind::Unsupported: return false;
-  }
-  return false;
+  const Open_Command* command = Open_Command_Of(Kind_Of_Input(path));
+  if (!command) return false;
+  Open(*command, &path);
+  return true;
 }
 
 void App_Commands::Open(const Open_Command& command, const std::string* path) {
@@ -198,7 +208,9 @@ void App_Commands::Save() {
   }
   if (Can_Fit()) {
     const Target_Verdict verdict = Judge(false);
-    if (!verdict.Keeps_Every_Face() || !verdict.Fits_Lines()) Offer_Fit(Fit_Moment::Saving, Judge(true));
+    // Without a fit in place, the mesh just judged is the model as read.
+    if (!verdict.Keeps_Every_Face() || !verdict.Fits_Lines())
+      Offer_Fit(Fit_Moment::Saving, as_read_ ? Judge(true) : verdict);
   }
   const Outcome written = Save_Model(store_, store_.File_Output, Shape_Options{});
   if (!written.ok) {
@@ -246,22 +258,18 @@ bool App_Commands::Can_Fit() const {
 }
 
 std::span<const Point3> App_Commands::As_Read_Points() const {
-  if (as_read_) return {as_read_->points.data(), static_cast<size_t>(as_read_->last_point + 1)};
-  return {store_.Pts_Optimized.data(), static_cast<size_t>(store_.Nb_Pts_Optimized + 1)};
+  if (as_read_) return Valid_Entries(as_read_->points, as_read_->last_point);
+  return store_.Valid_Pts_Optimized();
 }
 
 std::span<const Face3> App_Commands::As_Read_Faces() const {
-  if (as_read_) return {as_read_->faces.data(), static_cast<size_t>(as_read_->last_face + 1)};
-  return {store_.Faces_Optimized.data(), static_cast<size_t>(store_.Nb_Faces + 1)};
+  if (as_read_) return Valid_Entries(as_read_->faces, as_read_->last_face);
+  return store_.Valid_Faces_Optimized();
 }
 
 Target_Verdict App_Commands::Judge(bool as_read) {
-  const std::span<const Point3> points =
-      as_read ? As_Read_Points()
-              : std::span<const Point3>(store_.Pts_Optimized.data(), static_cast<size_t>(store_.Nb_Pts_Optimized + 1));
-  const std::span<const Face3> faces =
-      as_read ? As_Read_Faces()
-              : std::span<const Face3>(store_.Faces_Optimized.data(), static_cast<size_t>(store_.Nb_Faces + 1));
+  const std::span<const Point3> points = as_read ? As_Read_Points() : store_.Valid_Pts_Optimized();
+  const std::span<const Face3> faces = as_read ? As_Read_Faces() : store_.Valid_Faces_Optimized();
   try {
     return Judge_Target(points, faces, store_.Basic_Line, store_.Basic_Step, window_.Drawing_Width(),
                         window_.Drawing_Height());
@@ -278,11 +286,11 @@ void App_Commands::Offer_Fit(Fit_Moment moment, const Target_Verdict& verdict) {
   Outcome outcome;
   // The last fit's options, when there was one; at a save its faces did not
   // fit the numbering, so the count is chosen anew.
-  Fit_Choice proposal = Propose_Fit(points, faces, verdict);
-  if (fitted_) {
-    const Fit_Choice faces_anew = proposal;
-    proposal = *fitted_;
-    if (moment == Fit_Moment::Saving) proposal.faces = faces_anew.faces, proposal.legible = faces_anew.legible;
+  Fit_Choice proposal = fitted_ ? *fitted_ : Propose_Fit(points, faces, verdict);
+  if (fitted_ && moment == Fit_Moment::Saving) {
+    const Fit_Choice faces_anew = Propose_Fit(points, faces, verdict);
+    proposal.faces = faces_anew.faces;
+    proposal.legible = faces_anew.legible;
   }
   {
     Fit_Commands fitting(points, faces, store_, moment, verdict, proposal);

@@ -100,6 +100,9 @@ class App_Commands {
 
  private:
   struct Open_Command;
+  // The open command of a kind the window opens (STL, PLY, BAS); nullptr
+  // for any other.
+  static const Open_Command* Open_Command_Of(Input_Kind kind);
   // Asks for the file unless `path` names it.
   void Open(const Open_Command& command, const std::string* path = nullptr);
   void Set_Input_Caption(const std::string& text);

@@ -122,9 +122,6 @@ class Fit_Commands {
   // Failure when memory ran out.
   Outcome Take_Newest(Fit_Shaped& shaped);
 
-  const Fit_Choice& Newest() const { return newest_; }
-  size_t All_Faces() const { return faces_.size(); }
-
  private:
   std::unique_ptr<Fit_Shaped> Shape(const Fit_Choice& choice) const;
   void Launch(const Fit_Choice& choice);

@@ -141,9 +141,6 @@ class Bas_Emitter {
   bool empty_ = true;
 };
 
-// The entries 0..last of an array (none for -1).
-size_t Entries(int32_t last) { return static_cast<size_t>(std::max<int64_t>(int64_t{last} + 1, 0)); }
-
 // Counts the lines instead of keeping them.
 struct Line_Counter {
   int64_t lines = 0;
@@ -211,10 +208,8 @@ Outcome Emit_Bas(const MeshStore& store, const Bas_Format& format, Sink& sink, i
                        Holds_Index(store.Faces_Optimized, store.Nb_Faces),
                    "the saved mesh holds what its counters name");
   if (format.viewer) {
-    const Outcome runs = Check_Viewer_Program(
-        *format.viewer, std::span<const Point3>(store.Pts_Optimized.data(), Entries(store.Nb_Pts_Optimized)),
-        std::span<const Face3>(store.Faces_Optimized.data(), Entries(store.Nb_Faces)), store.Basic_Line,
-        store.Basic_Step);
+    const Outcome runs = Check_Viewer_Program(*format.viewer, store.Valid_Pts_Optimized(),
+                                              store.Valid_Faces_Optimized(), store.Basic_Line, store.Basic_Step);
     if (!runs.ok) return runs;
   }
   if (!Emit_Mesh(sink, store.Pts_Optimized.data(), store.Nb_Pts_Optimized, store.Faces_Optimized.data(),

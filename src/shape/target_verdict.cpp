@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "export/write_bas.h"
 #include "shape/tidy_mesh.h"
 
 Target_Verdict Judge_Target(std::span<const Point3> points, std::span<const Face3> faces, int16_t start,
                             int16_t step, int width, int height) {
   Target_Verdict verdict;
-  verdict.bounds = Bounds_Of(points);
-  verdict.lines_needed = Count_Bas_Lines(points, faces, start, step);
-  verdict.lines_available = Available_Bas_Lines(start, step);
+  const Target_Report target = Report_Target(points, faces, start, step);
+  verdict.bounds = target.bounds;
+  verdict.lines_needed = target.lines_needed;
+  verdict.lines_available = target.lines_available;
   const Tidy_Result losses = Count_Tidy_Losses(points, faces);
   verdict.points_collapsing = losses.points_collapsing;
   verdict.faces_losing_area = losses.faces_degenerate;

@@ -18,6 +18,7 @@
 
 #include "core/mesh_store.h"
 #include "shape/fit_to_size.h"
+#include "shape/target_report.h"
 
 // The preview's zoom range, in pixels a unit, and the span a model needs at
 // the largest zoom to be seen as more than a blob.
@@ -35,7 +36,7 @@ struct Target_Verdict {
   bool overflows = false;
 
   bool Keeps_Every_Face() const { return faces_losing_area == 0; }
-  bool Fits_Lines() const { return lines_available < 0 || lines_needed <= lines_available; }
+  bool Fits_Lines() const { return Lines_Fit(lines_needed, lines_available); }
   bool Serves() const { return Keeps_Every_Face() && Fits_Lines() && !too_small && !overflows; }
   // Whether fitting keeps every face by default: as read, the file already
   // keeps their area and fits the line numbers. Otherwise as many as draw

@@ -41,9 +41,14 @@ function withText(text, use) {
   }
 }
 
+// A load that read no model: the report with its message alone.
+function failedLoad(message) {
+  return {report: {ok: false, refused: false, message, info: null, fit: null}};
+}
+
 function load({bytes, name, options}) {
   const at = core._malloc(Math.max(bytes.byteLength, 1));
-  if (!at) return {report: {ok: false, refused: false, message: name + ": not enough memory to hold the file", info: null, fit: null}};
+  if (!at) return failedLoad(name + ": not enough memory to hold the file");
   core.HEAPU8.set(new Uint8Array(bytes), at);
   try {
     model = withText(name, (namePointer) =>
@@ -52,7 +57,7 @@ function load({bytes, name, options}) {
   } finally {
     core._free(at);
   }
-  if (!model) return {report: {ok: false, refused: false, message: name + ": not enough memory while loading the model", info: null, fit: null}};
+  if (!model) return failedLoad(name + ": not enough memory while loading the model");
   return {report: JSON.parse(core.UTF8ToString(core._korvane_report(model))), dialects: JSON.parse(core.UTF8ToString(core._korvane_dialects()))};
 }
 
@@ -68,18 +73,19 @@ function draw({view}) {
   const angles = view.angles ?? [0, 0, 0];
   const width = view.width ?? 481;
   const height = view.height ?? 473;
+  const refused = (message) => ({count: 0, segments: null, pixels: null, width, height, message});
   // The core takes whole numbers; anything else would be cut to one.
   const whole = (value) => Number.isInteger(value) && Math.abs(value) < 2 ** 31;
   if (!Array.isArray(angles) || angles.length !== 3 || !angles.every(whole))
-    return {count: 0, segments: null, pixels: null, width, height, message: "--angles: three whole degrees 0..359"};
+    return refused("--angles: three whole degrees 0..359");
   const zoom = view.zoom ?? 1;
   if (!whole(zoom) || !whole(width) || !whole(height))
-    return {count: 0, segments: null, pixels: null, width, height, message: "--zoom: 1..20; the drawing area in whole pixels"};
+    return refused("--zoom: 1..20; the drawing area in whole pixels");
   if (view.mesh !== undefined && view.mesh !== "normal" && view.mesh !== "optimized")
-    return {count: 0, segments: null, pixels: null, width, height, message: "--mesh: normal or optimized"};
+    return refused("--mesh: normal or optimized");
   const count = core._korvane_draw(model, angles[0], angles[1], angles[2], zoom,
                                    view.mesh === "normal" ? 1 : view.mesh === "optimized" ? 0 : -1, width, height);
-  if (count < 0) return {count: 0, segments: null, pixels: null, width, height, message: core.UTF8ToString(core._korvane_message(model))};
+  if (count < 0) return refused(core.UTF8ToString(core._korvane_message(model)));
   const segmentsAt = core._korvane_segments(model) >> 1;
   const pixelsAt = core._korvane_pixels(model);
   return {

@@ -29,6 +29,11 @@ function bytesText(bytes) {
   return text;
 }
 
+// The report of a load that read no model.
+function failedReport(message) {
+  return {ok: false, refused: false, message, info: null, fit: null};
+}
+
 // A model loaded in a worker of its own: its report, then its BASIC file
 // and its drawings as often as asked.
 export class Model {
@@ -101,7 +106,7 @@ export function load(bytes, name, options = {}, {onProgress, signal} = {}) {
     worker.onerror = (event) => {
       if (signal) signal.removeEventListener("abort", stop);
       worker.terminate();
-      resolve(new Model(worker, {report: {ok: false, refused: false, message: name + ": the converter could not start (" + (event.message || "no WebAssembly") + ")", info: null, fit: null}}, false));
+      resolve(new Model(worker, {report: failedReport(name + ": the converter could not start (" + (event.message || "no WebAssembly") + ")")}, false));
     };
     worker.onmessage = (event) => {
       const answer = event.data;
@@ -111,7 +116,7 @@ export function load(bytes, name, options = {}, {onProgress, signal} = {}) {
       }
       if (signal) signal.removeEventListener("abort", stop);
       worker.onerror = null;
-      if (answer.failed) answer.report = {ok: false, refused: false, message: name + ": " + answer.failed, info: null, fit: null};
+      if (answer.failed) answer.report = failedReport(name + ": " + answer.failed);
       resolve(new Model(worker, answer));
     };
     const copy = bytes instanceof ArrayBuffer ? bytes.slice(0) : bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength);
